@@ -1,0 +1,24 @@
+#pragma once
+// File access the editor and the stores rely on. Writes never leave a
+// truncated file behind: they go to a temporary file beside the target that
+// is then renamed over it.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kep {
+
+bool FileExists(const std::string& path);
+// True when the file exists and the user may not write it.
+bool IsReadOnlyFile(const std::string& path);
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& out);
+// Replaces the file's contents atomically. A symbolic link is followed so the
+// link itself survives; an existing file keeps its permission bits. On any
+// failure the original file is left untouched and false is returned, with a
+// French reason in *error when given.
+bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error = nullptr);
+// Modification time in nanoseconds since the epoch, 0 when missing.
+std::int64_t FileModTimeNs(const std::string& path);
+
+} // namespace kep

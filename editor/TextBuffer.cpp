@@ -1,0 +1,758 @@
+// Storage, files, views, geometry and search of the text buffer. The editing
+// commands and the undo history are in TextBufferEdit.cpp.
+#include "editor/TextBuffer.h"
+
+#include "platform/CodePage.h"
+#include "platform/FileIo.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// End of the segment starting at i: the first CR, LF or NUL, or the end.
+std::size_t SegmentEnd(std::string_view text, std::size_t i)
+{
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '\r' || c == '\n' || c == '\0')
+            break;
+        ++i;
+    }
+    return i;
+}
+
+unsigned char UpperAscii(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
+
+} // namespace
+
+TTextBuffer::TTextBuffer()
+{
+    Lines_.reserve(100);
+    Lines_.push_back(TLineRec{});
+    Views_.push_back(TEditView{});
+    for (auto& m : Markers_)
+        m = TTextPos{-1, -1};
+    MarkSaved();
+}
+
+// ---------------------------------------------------------------------------
+// Raw storage
+
+void TTextBuffer::LowerStateValid(std::int32_t i)
+{
+    if (i < StateValidBefore_)
+        StateValidBefore_ = std::max<std::int32_t>(0, i);
+}
+
+void TTextBuffer::TrackWidth(int oldWidth, int newWidth)
+{
+    if (!WidthsValid_)
+        return;
+    if (oldWidth >= 0) {
+        auto it = WidthCount_.find(oldWidth);
+        if (it != WidthCount_.end() && --it->second == 0)
+            WidthCount_.erase(it);
+    }
+    if (newWidth >= 0)
+        ++WidthCount_[newWidth];
+}
+
+void TTextBuffer::StoreLine(std::int32_t i, std::string_view text)
+{
+    TLineRec& rec = Lines_[std::size_t(i)];
+    rec.Text.assign(text);
+    if (WidthsValid_) {
+        int w = LineWidth(rec.Text);
+        TrackWidth(rec.Width, w);
+        rec.Width = w;
+    }
+    LowerStateValid(i);
+}
+
+void TTextBuffer::StoreInsertLine(std::int32_t i, std::string text)
+{
+    TLineRec rec;
+    rec.Text = std::move(text);
+    rec.LineId = ++NextLineId_;
+    if (WidthsValid_) {
+        rec.Width = LineWidth(rec.Text);
+        TrackWidth(-1, rec.Width);
+    }
+    Lines_.insert(Lines_.begin() + i, std::move(rec));
+    LowerStateValid(i);
+}
+
+void TTextBuffer::StoreEraseLines(std::int32_t first, std::int32_t count)
+{
+    if (count <= 0)
+        return;
+    if (WidthsValid_)
+        for (std::int32_t i = first; i < first + count; ++i)
+            TrackWidth(Lines_[std::size_t(i)].Width, -1);
+    Lines_.erase(Lines_.begin() + first, Lines_.begin() + first + count);
+    if (Lines_.empty())
+        Lines_.push_back(TLineRec{});
+    LowerStateValid(first);
+}
+
+// ---------------------------------------------------------------------------
+// Programmatic line access
+
+void TTextBuffer::SetLine(std::int32_t i, std::string_view text)
+{
+    if (i < 0 || i >= LineCount())
+        return;
+    StoreLine(i, text);
+    SetModified(true);
+}
+
+void TTextBuffer::ReplaceLine(std::int32_t i, std::string_view text)
+{
+    if (ReadOnly || i < 0 || i >= LineCount())
+        return;
+    SetLine(i, text);
+    RepaintLines(i, i);
+}
+
+void TTextBuffer::InsertLine(std::int32_t i, std::string_view text)
+{
+    i = std::clamp<std::int32_t>(i, 0, LineCount());
+    StoreInsertLine(i, std::string(text));
+}
+
+void TTextBuffer::DeleteLine(std::int32_t i)
+{
+    if (i < 0 || i >= LineCount())
+        return;
+    StoreEraseLines(i, 1);
+}
+
+std::string TTextBuffer::GetText(TTextPos from, TTextPos to) const
+{
+    from = ClampPos(from);
+    to = ClampPos(to);
+    if (to < from)
+        std::swap(from, to);
+    const std::string& first = GetLine(from.Line);
+    if (from.Line == to.Line)
+        return first.substr(std::size_t(from.Col - 1), std::size_t(to.Col - from.Col));
+    std::string out = first.substr(std::size_t(from.Col - 1));
+    out += "\r\n";
+    for (std::int32_t l = from.Line + 1; l < to.Line; ++l) {
+        out += GetLine(l);
+        out += "\r\n";
+    }
+    out.append(GetLine(to.Line), 0, std::size_t(to.Col - 1));
+    return out;
+}
+
+std::string TTextBuffer::GetAllText() const
+{
+    std::size_t total = 0;
+    for (const auto& l : Lines_)
+        total += l.Text.size() + 2;
+    std::string out;
+    out.reserve(total);
+    for (std::size_t i = 0; i < Lines_.size(); ++i) {
+        if (i)
+            out += "\r\n";
+        out += Lines_[i].Text;
+    }
+    return out;
+}
+
+void TTextBuffer::SetAllText(std::string_view text)
+{
+    if (ReadOnly)
+        return;
+    // Splitting straight into a fresh table gives the same lines as inserting
+    // the text at (0, 1) of an empty one, without moving lines around.
+    std::vector<TLineRec> lines;
+    lines.reserve(std::max<std::size_t>(100, std::count(text.begin(), text.end(), '\n') + 1));
+    std::size_t i = 0;
+    for (;;) {
+        std::size_t end = SegmentEnd(text, i);
+        TLineRec rec;
+        rec.Text.assign(text.substr(i, end - i));
+        rec.LineId = std::int32_t(lines.size());
+        lines.push_back(std::move(rec));
+        if (end >= text.size() || text[end] == '\0')
+            break;
+        i = end;
+        if (text[i] == '\r')
+            ++i;
+        if (i < text.size() && text[i] == '\n')
+            ++i;
+        if (i >= text.size()) {
+            TLineRec last;
+            last.LineId = std::int32_t(lines.size());
+            lines.push_back(std::move(last));
+            break;
+        }
+    }
+    Lines_ = std::move(lines);
+    NextLineId_ = LineCount();
+    WidthsValid_ = false;
+    WidthCount_.clear();
+    StateValidBefore_ = 0;
+    TEditView& v = View();
+    v.Caret = TTextPos{0, 1};
+    v.SelStart = v.SelEnd = v.Caret;
+    v.TopLine = 0;
+    v.LeftPixel = 0;
+    Anchor_ = v.Caret;
+    SetModified(true);
+    ScrollBarsChanged();
+    PlaceCaret();
+    RepaintAll();
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+bool TTextBuffer::LoadFromFile(const std::string& name)
+{
+    if (!kep::FileExists(name))
+        return false;
+    std::string bytes;
+    if (!kep::ReadWholeFile(name, bytes))
+        return false;
+    if (kep::IsReadOnlyFile(name))
+        ReadOnly = true;
+    if (OemFile)
+        bytes = kep::OemToAnsi(bytes);
+    const bool ro = ReadOnly;
+    ReadOnly = false;
+    SetAllText(bytes);
+    ReadOnly = ro;
+    // Records of the previous text would act on the new one.
+    Undo_.Reset();
+    MarkSaved();
+    ScrollBarsChanged();
+    RepaintAll();
+    return true;
+}
+
+bool TTextBuffer::SaveToFile(const std::string& name, std::string* error)
+{
+    if (CleanEol) {
+        // Trailing blanks and control characters go, as one undo record so
+        // that earlier records still find their text.
+        std::int32_t first = -1, last = -1;
+        for (std::int32_t i = 0; i < LineCount(); ++i) {
+            const std::string& t = GetLine(i);
+            if (!t.empty() && static_cast<unsigned char>(t.back()) <= 32) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        if (first >= 0) {
+            std::vector<std::string> cleaned;
+            cleaned.reserve(std::size_t(last - first + 1));
+            for (std::int32_t i = first; i <= last; ++i) {
+                std::string t = GetLine(i);
+                std::size_t n = t.size();
+                while (n > 0 && static_cast<unsigned char>(t[n - 1]) <= 32)
+                    --n;
+                t.resize(n);
+                cleaned.push_back(std::move(t));
+            }
+            const bool wasModified = Modified_;
+            ReplaceLineBlock(first, cleaned, false);
+            SetModified(wasModified);
+            TEditView& v = View();
+            v.Caret = ClampPos(v.Caret);
+            v.SelStart = ClampPos(v.SelStart);
+            v.SelEnd = ClampPos(v.SelEnd);
+            Anchor_ = ClampPos(Anchor_);
+            RepaintLines(first, last);
+            PlaceCaret();
+        }
+    }
+    std::string text = GetAllText();
+    if (OemFile && !text.empty())
+        text = kep::AnsiToOem(text);
+    return kep::WriteFileAtomic(name, text, error);
+}
+
+bool TTextBuffer::SaveFile(const std::string& name, std::string* error)
+{
+    if (!SaveToFile(name, error))
+        return false;
+    MarkSaved();
+    return true;
+}
+
+void TTextBuffer::MarkSaved()
+{
+    for (std::size_t i = 0; i < Lines_.size(); ++i)
+        Lines_[i].LineId = std::int32_t(i);
+    NextLineId_ = LineCount();
+    StateValidBefore_ = 0;
+    SavedDepth_ = Undo_.Count();
+    SetModified(false);
+}
+
+void TTextBuffer::SetModified(bool m)
+{
+    if (m == Modified_)
+        return;
+    Modified_ = m;
+    if (OnModifiedToggle)
+        OnModifiedToggle();
+}
+
+// ---------------------------------------------------------------------------
+// Views, caret and selection
+
+TEditView* TTextBuffer::GetView(int i)
+{
+    if (i < 0 || i >= ViewCount())
+        return nullptr;
+    return &Views_[std::size_t(i)];
+}
+
+TEditView& TTextBuffer::AddView()
+{
+    Views_.push_back(TEditView{});
+    return Views_.back();
+}
+
+void TTextBuffer::DeleteView(int i)
+{
+    // The editor always keeps one view.
+    if (i < 0 || i >= ViewCount() || ViewCount() == 1)
+        return;
+    Views_.erase(Views_.begin() + i);
+    if (Active_ > i || Active_ >= ViewCount())
+        --Active_;
+}
+
+void TTextBuffer::SelectView(int i)
+{
+    if (i < 0 || i >= ViewCount())
+        return;
+    Active_ = i;
+    TEditView& v = View();
+    v.Caret = ClampPos(v.Caret);
+    Anchor_ = v.Caret;
+    DesiredX_ = -1;
+    PlaceCaret();
+    ScrollBarsChanged();
+    RepaintAll();
+}
+
+std::int32_t TTextBuffer::ViewMinLine() const
+{
+    return std::clamp<std::int32_t>(View().ViewMinLine, 0, LineCount() - 1);
+}
+
+std::int32_t TTextBuffer::ViewMaxLine() const
+{
+    return std::clamp<std::int32_t>(View().ViewMaxLine, 0, LineCount() - 1);
+}
+
+TTextPos TTextBuffer::ClampPos(TTextPos p) const
+{
+    p.Line = std::clamp<std::int32_t>(p.Line, 0, LineCount() - 1);
+    p.Col = std::clamp<std::int32_t>(p.Col, 1, std::int32_t(GetLine(p.Line).size()) + 1);
+    return p;
+}
+
+void TTextBuffer::SetCaret(TTextPos p)
+{
+    View().Caret = ClampPos(p);
+    PlaceCaret();
+}
+
+void TTextBuffer::SetCaretLine(std::int32_t line)
+{
+    TTextPos p{line, View().Caret.Col};
+    View().Caret = ClampPos(p);
+    if (!BringCaretIntoView())
+        PlaceCaret();
+}
+
+void TTextBuffer::SetCaretCol(std::int32_t col)
+{
+    TTextPos p{View().Caret.Line, std::max(col, 1)};
+    View().Caret = ClampPos(p);
+    if (!BringCaretIntoView())
+        PlaceCaret();
+}
+
+std::int32_t TTextBuffer::CaretScreenCol() const
+{
+    const TTextPos c = ClampPos(View().Caret);
+    return PixelOfCol(GetLine(c.Line), c.Col) / std::max(1, Metrics_.CharWidth) + 1;
+}
+
+void TTextBuffer::SetSelection(std::int32_t startLine, std::int32_t startCol, std::int32_t endCol, std::int32_t endLine)
+{
+    SelectRange(TTextPos{startLine, startCol}, TTextPos{endLine, endCol});
+}
+
+void TTextBuffer::SelectRange(TTextPos a, TTextPos b)
+{
+    a = ClampPos(a);
+    b = ClampPos(b);
+    if (b < a)
+        std::swap(a, b);
+    TEditView& v = View();
+    const std::int32_t oldFirst = v.SelStart.Line, oldLast = v.SelEnd.Line;
+    const bool had = HasSelection();
+    v.SelStart = a;
+    v.SelEnd = b;
+    if (had)
+        RepaintLines(oldFirst, oldLast);
+    RepaintLines(a.Line, b.Line);
+}
+
+void TTextBuffer::ClearSelection()
+{
+    TEditView& v = View();
+    if (HasSelection())
+        RepaintLines(v.SelStart.Line, v.SelEnd.Line);
+    v.SelStart = v.SelEnd = v.Caret;
+}
+
+std::string TTextBuffer::GetSelText() const
+{
+    if (!HasSelection())
+        return {};
+    return GetText(View().SelStart, View().SelEnd);
+}
+
+void TTextBuffer::GoToLine(std::int32_t line)
+{
+    line = std::clamp<std::int32_t>(line, 0, LineCount() - 1);
+    TEditView& v = View();
+    v.Caret = TTextPos{line, 1};
+    Anchor_ = v.Caret;
+    const int vis = std::max(1, Metrics_.VisibleLines);
+    if (line >= v.TopLine && line < v.TopLine + vis) {
+        ClearSelection();
+        RepaintLines(line, line);
+        PlaceCaret();
+    } else {
+        ShowLine(line);
+    }
+}
+
+void TTextBuffer::ShowLine(std::int32_t line)
+{
+    const int vis = std::max(1, Metrics_.VisibleLines);
+    const std::int32_t before = View().TopLine;
+    SetTopLine(line - vis / 3);
+    if (View().TopLine == before)
+        PlaceCaret();
+}
+
+std::int32_t TTextBuffer::FindLineById(std::int32_t id) const
+{
+    for (std::size_t i = 0; i < Lines_.size(); ++i)
+        if (Lines_[i].LineId == id)
+            return std::int32_t(i);
+    return -1;
+}
+
+std::int32_t TTextBuffer::GoToLineId(std::int32_t id)
+{
+    std::int32_t i = FindLineById(id);
+    if (i >= 0)
+        GoToLine(i);
+    return i;
+}
+
+// ---------------------------------------------------------------------------
+// Geometry and scrolling
+
+int TTextBuffer::PixelOfCol(std::string_view line, std::int32_t col) const
+{
+    const int cw = Metrics_.CharWidth;
+    std::size_t n = std::min<std::size_t>(line.size(), std::size_t(std::max(col - 1, 0)));
+    if (!std::memchr(line.data(), '\t', n))
+        return int(n) * cw;
+    int x = 0;
+    const auto& stops = Metrics_.TabStops;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (line[i] == '\t') {
+            auto it = std::upper_bound(stops.begin(), stops.end(), x);
+            x = it != stops.end() ? *it : x + 2 * cw;
+        } else {
+            x += cw;
+        }
+    }
+    return x;
+}
+
+std::int32_t TTextBuffer::ColAtPixel(std::string_view line, int x) const
+{
+    const int cw = Metrics_.CharWidth;
+    int left = 0;
+    const auto& stops = Metrics_.TabStops;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        int right;
+        if (line[i] == '\t') {
+            auto it = std::upper_bound(stops.begin(), stops.end(), left);
+            right = it != stops.end() ? *it : left + 2 * cw;
+        } else {
+            right = left + cw;
+        }
+        if (right > x)
+            return std::int32_t(i) + 1;
+        left = right;
+    }
+    return std::int32_t(line.size()) + 1;
+}
+
+int TTextBuffer::LineWidth(std::string_view line) const
+{
+    return PixelOfCol(line, std::int32_t(line.size()) + 1);
+}
+
+void TTextBuffer::MetricsChanged()
+{
+    std::sort(Metrics_.TabStops.begin(), Metrics_.TabStops.end());
+    WidthsValid_ = false;
+    WidthCount_.clear();
+    PlaceCaret();
+    ScrollBarsChanged();
+    RepaintAll();
+}
+
+int TTextBuffer::MaxLineWidth()
+{
+    if (!WidthsValid_) {
+        WidthCount_.clear();
+        for (auto& rec : Lines_) {
+            rec.Width = LineWidth(rec.Text);
+            ++WidthCount_[rec.Width];
+        }
+        WidthsValid_ = true;
+    }
+    return WidthCount_.empty() ? 0 : WidthCount_.rbegin()->first;
+}
+
+std::int32_t TTextBuffer::MaxTopLine() const
+{
+    return std::max<std::int32_t>(0, LineCount() - std::max(1, Metrics_.VisibleLines));
+}
+
+void TTextBuffer::SetTopLine(std::int32_t top)
+{
+    top = std::clamp<std::int32_t>(top, 0, MaxTopLine());
+    if (top == View().TopLine)
+        return;
+    View().TopLine = top;
+    ScrollBarsChanged();
+    PlaceCaret();
+    RepaintAll();
+}
+
+void TTextBuffer::SetLeftPixel(int px)
+{
+    px = std::max(0, px);
+    if (px == View().LeftPixel)
+        return;
+    View().LeftPixel = px;
+    ScrollBarsChanged();
+    PlaceCaret();
+    RepaintAll();
+}
+
+void TTextBuffer::PlaceCaret()
+{
+    TEditView& v = View();
+    v.Caret = ClampPos(v.Caret);
+    CaretY_ = (v.Caret.Line - v.TopLine) * Metrics_.LineHeight;
+    CaretX_ = PixelOfCol(GetLine(v.Caret.Line), v.Caret.Col) - v.LeftPixel + Metrics_.TextLeft;
+    if (CaretX_ <= Metrics_.LargMarge) {
+        CaretX_ = -5;
+        CaretY_ = 0;
+    }
+    if (OnCaretMove)
+        OnCaretMove();
+}
+
+bool TTextBuffer::BringCaretIntoView()
+{
+    TEditView& v = View();
+    v.Caret = ClampPos(v.Caret);
+    const int cw = std::max(1, Metrics_.CharWidth);
+    const int vis = std::max(1, Metrics_.VisibleLines);
+    const int x = PixelOfCol(GetLine(v.Caret.Line), v.Caret.Col) - v.LeftPixel + Metrics_.TextLeft;
+    int left = v.LeftPixel;
+    if (x < Metrics_.TextLeft)
+        left -= Metrics_.TextLeft - x;
+    else if (x >= Metrics_.ClientWidth)
+        left += x - Metrics_.ClientWidth + cw;
+    left = std::max(0, left - left % cw);
+    std::int32_t top = v.TopLine;
+    if (v.Caret.Line < top)
+        top = v.Caret.Line;
+    else if (v.Caret.Line >= top + vis)
+        top = std::max<std::int32_t>(0, std::min(LineCount(), v.Caret.Line + 1) - vis);
+    const bool scrolled = left != v.LeftPixel || top != v.TopLine;
+    v.LeftPixel = left;
+    v.TopLine = top;
+    PlaceCaret();
+    if (scrolled) {
+        ScrollBarsChanged();
+        RepaintAll();
+    }
+    return scrolled;
+}
+
+// ---------------------------------------------------------------------------
+// Search and words
+
+bool TTextBuffer::IsSearchWordChar(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+}
+
+bool TTextBuffer::SearchText(std::string_view pattern, unsigned options, const TSearchCallback& callback)
+{
+    if (pattern.empty())
+        return false;
+    const bool matchCase = options & soMatchCase;
+    const bool wholeWord = options & soWholeWord;
+    std::string pat(pattern);
+    if (!matchCase)
+        for (auto& c : pat)
+            c = char(UpperAscii(static_cast<unsigned char>(c)));
+
+    std::string folded;
+    bool found = false;
+    const std::int32_t start = HasSelection() ? View().SelEnd.Line + 1 : 1;
+    for (std::int32_t l = start; l < LineCount(); ++l) {
+        std::string_view text = GetLine(l);
+        if (!matchCase) {
+            folded.assign(text);
+            for (auto& c : folded)
+                c = char(UpperAscii(static_cast<unsigned char>(c)));
+            text = folded;
+        }
+        std::size_t at = 0;
+        std::size_t hit = std::string_view::npos;
+        while ((at = text.find(pat, at)) != std::string_view::npos) {
+            if (!wholeWord) {
+                hit = at;
+                break;
+            }
+            const std::size_t after = at + pat.size();
+            const bool okBefore = at == 0 || !IsSearchWordChar(static_cast<unsigned char>(text[at - 1]));
+            const bool okAfter = after >= text.size() || !IsSearchWordChar(static_cast<unsigned char>(text[after]));
+            if (okBefore && okAfter) {
+                hit = at;
+                break;
+            }
+            ++at;
+        }
+        if (hit == std::string_view::npos)
+            continue;
+        found = true;
+        const std::int32_t col = std::int32_t(hit) + 1;
+        if (!callback) {
+            if (Listener_)
+                Listener_->FocusRequested();
+            GoToLine(l);
+            SelectRange(TTextPos{l, col}, TTextPos{l, col + std::int32_t(pattern.size())});
+            View().Caret = View().SelEnd;
+            Anchor_ = View().SelStart;
+            PlaceCaret();
+            return true;
+        }
+        if (!callback(l, col))
+            break;
+    }
+    return found;
+}
+
+std::string TTextBuffer::WordAt(std::int32_t line, std::int32_t col, const TCharSet& set) const
+{
+    if (line < 0 || line >= LineCount() || col < 1)
+        return {};
+    const std::string& t = GetLine(line);
+    if (std::size_t(col) > t.size())
+        return {};
+    const auto at = std::size_t(col - 1);
+    const auto c = static_cast<unsigned char>(t[at]);
+    if (c < 33 || !set.test(c))
+        return {};
+    std::size_t b = at, e = at + 1;
+    while (b > 0 && set.test(static_cast<unsigned char>(t[b - 1])))
+        --b;
+    while (e < t.size() && set.test(static_cast<unsigned char>(t[e])))
+        ++e;
+    return t.substr(b, e - b);
+}
+
+// ---------------------------------------------------------------------------
+// Markers
+
+TTextPos TTextBuffer::GetMarker(int n) const
+{
+    if (n < 0 || n > 9)
+        return TTextPos{-1, -1};
+    return Markers_[std::size_t(n)];
+}
+
+void TTextBuffer::ToggleMarker(int n, TTextPos pos)
+{
+    if (n < 0 || n > 9)
+        return;
+    TTextPos& m = Markers_[std::size_t(n)];
+    const TTextPos old = m;
+    if (m == pos)
+        m = TTextPos{-1, -1};
+    else
+        m = pos;
+    (void)old;
+    if (Listener_)
+        Listener_->MarginChanged();
+}
+
+void TTextBuffer::GoToMarker(int n)
+{
+    const TTextPos m = GetMarker(n);
+    if (m.Line < 0)
+        return;
+    GoToLine(m.Line);
+    View().Caret = ClampPos(m);
+    Anchor_ = View().Caret;
+    PlaceCaret();
+}
+
+// ---------------------------------------------------------------------------
+// Notifications
+
+void TTextBuffer::RepaintLines(std::int32_t first, std::int32_t last)
+{
+    if (Listener_)
+        Listener_->RepaintLines(first, last);
+}
+
+void TTextBuffer::RepaintAll()
+{
+    if (Listener_)
+        Listener_->RepaintAll();
+}
+
+void TTextBuffer::ScrollBarsChanged()
+{
+    if (Listener_)
+        Listener_->ScrollBarsChanged();
+}
+
+void TTextBuffer::Changed()
+{
+    if (OnChange)
+        OnChange();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Readable listing of a loaded processor table, for `keptool tab-dump`.
+#include "processor/U_TabFile.h"
+
+#include <string>
+#include <string_view>
+
+namespace kep {
+
+// The keyword, mnemonic and named-value lists, then for every mnemonic its
+// Describe lines and argument types. The table's Windows-1252 texts are
+// converted, so the whole listing is UTF-8.
+std::string DumpTab(const TTabFile& tab);
+
+// Windows-1252 bytes as UTF-8.
+std::string AnsiToUtf8(std::string_view ansi);
+
+} // namespace kep

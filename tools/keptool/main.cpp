@@ -1,0 +1,47 @@
+// keptool: builds and lists the binary files KEP reads, for tests, examples
+// and debugging. `keptool COMMAND ARGS...`; without a command, the list.
+#include "tools/keptool/Commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+using namespace kep::tool;
+
+const TCommand Commands[] = {
+    {"tab-make", "DESCRIPTION SORTIE.tab", "construit une table processeur depuis sa description texte", 2, 2, TabMake},
+    {"tab-dump", "FICHIER.tab", "liste les mots clés, mnémoniques, valeurs nommées et codages d'une table", 1, 1,
+     TabDump},
+};
+
+void Usage(std::FILE* to)
+{
+    std::fprintf(to, "Usage : keptool COMMANDE ARGUMENTS...\n\nCommandes :\n");
+    for (const TCommand& c : Commands)
+        std::fprintf(to, "  %s %s\n      %s\n", c.Name, c.Usage, c.Summary);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0) {
+        Usage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const TCommand& c : Commands) {
+        if (std::strcmp(argv[1], c.Name) != 0)
+            continue;
+        TArgs args(argv + 2, argv + argc);
+        if (args.size() < c.MinArgs || args.size() > c.MaxArgs) {
+            std::fprintf(stderr, "Usage : keptool %s %s\n", c.Name, c.Usage);
+            return 2;
+        }
+        return c.Run(args);
+    }
+    std::fprintf(stderr, "keptool : commande inconnue « %s ».\n\n", argv[1]);
+    Usage(stderr);
+    return 2;
+}

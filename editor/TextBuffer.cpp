@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -623,37 +624,38 @@ bool TTextBuffer::SearchText(std::string_view pattern, unsigned options, const T
         return false;
     const bool matchCase = options & soMatchCase;
     const bool wholeWord = options & soWholeWord;
-    std::string pat(pattern);
-    if (!matchCase)
-        for (auto& c : pat)
-            c = char(UpperAscii(static_cast<unsigned char>(c)));
+    // Only a-z fold; comparing through the fold avoids copying every line.
+    auto fold = [matchCase](char c) { return matchCase ? c : char(UpperAscii(static_cast<unsigned char>(c))); };
+    auto same = [&](char a, char b) { return fold(a) == fold(b); };
+    auto hash = [&](char c) { return std::hash<char>()(fold(c)); };
+    const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end(), hash, same);
 
-    std::string folded;
     bool found = false;
     const std::int32_t start = HasSelection() ? View().SelEnd.Line + 1 : 1;
     for (std::int32_t l = start; l < LineCount(); ++l) {
-        std::string_view text = GetLine(l);
-        if (!matchCase) {
-            folded.assign(text);
-            for (auto& c : folded)
-                c = char(UpperAscii(static_cast<unsigned char>(c)));
-            text = folded;
-        }
-        std::size_t at = 0;
+        const std::string_view text = GetLine(l);
+        if (text.size() < pattern.size())
+            continue;
+        auto from = text.begin();
         std::size_t hit = std::string_view::npos;
-        while ((at = text.find(pat, at)) != std::string_view::npos) {
-            if (!wholeWord) {
-                hit = at;
+        for (;;) {
+            // Exact matches take the library's memchr-based find.
+            const auto it = matchCase ? [&] {
+                const auto pos = text.find(pattern, std::size_t(from - text.begin()));
+                return pos == std::string_view::npos ? text.end() : text.begin() + std::ptrdiff_t(pos);
+            }()
+                                      : std::search(from, text.end(), searcher);
+            if (it == text.end())
                 break;
-            }
-            const std::size_t after = at + pat.size();
+            const auto at = std::size_t(it - text.begin());
+            const std::size_t after = at + pattern.size();
             const bool okBefore = at == 0 || !IsSearchWordChar(static_cast<unsigned char>(text[at - 1]));
             const bool okAfter = after >= text.size() || !IsSearchWordChar(static_cast<unsigned char>(text[after]));
-            if (okBefore && okAfter) {
+            if (!wholeWord || (okBefore && okAfter)) {
                 hit = at;
                 break;
             }
-            ++at;
+            from = it + 1;
         }
         if (hit == std::string_view::npos)
             continue;

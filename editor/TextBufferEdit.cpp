@@ -124,6 +124,7 @@ void TTextBuffer::AdjustPositionsRaw(TTextPos a, TTextPos b, std::int32_t lineDe
 TTextPos TTextBuffer::InsertAt(TTextPos pos, std::string_view text)
 {
     pos = ClampPos(pos);
+    const std::int32_t startCol = pos.Col;
     const std::string& cur = GetLine(pos.Line);
     std::string tail = cur.substr(std::size_t(pos.Col - 1));
     std::string head = cur.substr(0, std::size_t(pos.Col - 1));
@@ -159,23 +160,39 @@ TTextPos TTextBuffer::InsertAt(TTextPos pos, std::string_view text)
         StoreLine(pos.Line, head);
         return pos;
     }
-    StoreLine(pos.Line, head);
+    const std::int32_t origin = pos.Line;
     pos.Line += std::int32_t(added.size());
     pos.Col = std::int32_t(added.back().size()) + 1;
     added.back() += tail;
-    // One block insertion keeps long pastes linear in the table size.
-    std::vector<TLineRec> recs(added.size());
-    for (std::size_t k = 0; k < added.size(); ++k) {
-        recs[k].Text = std::move(added[k]);
-        recs[k].LineId = ++NextLineId_;
+    std::vector<std::string> all;
+    all.reserve(added.size() + 1);
+    all.push_back(std::move(head));
+    for (auto& a : added)
+        all.push_back(std::move(a));
+    // A text inserted at the start of a line pushes that line down: its
+    // identity goes with its text, and the new lines come before it.
+    std::int32_t keep = 0; // which of the new texts the existing record takes
+    if (startCol == 1)
+        keep = std::int32_t(all.size()) - 1;
+    StoreLine(origin, all[std::size_t(keep)]);
+    std::vector<TLineRec> recs;
+    recs.reserve(all.size() - 1);
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        if (std::int32_t(k) == keep)
+            continue;
+        TLineRec rec;
+        rec.Text = std::move(all[k]);
+        rec.LineId = ++NextLineId_;
         if (WidthsValid_) {
-            recs[k].Width = LineWidth(recs[k].Text);
-            TrackWidth(-1, recs[k].Width);
+            rec.Width = LineWidth(rec.Text);
+            TrackWidth(-1, rec.Width);
         }
+        recs.push_back(std::move(rec));
     }
-    const std::int32_t at = pos.Line - std::int32_t(recs.size()) + 1;
+    // One block insertion keeps long pastes linear in the table size.
+    const std::int32_t at = keep == 0 ? origin + 1 : origin;
     Lines_.insert(Lines_.begin() + at, std::make_move_iterator(recs.begin()), std::make_move_iterator(recs.end()));
-    LowerStateValid(at);
+    LowerStateValid(origin);
     return pos;
 }
 

@@ -51,16 +51,11 @@ int TUndoBuffer::Push(std::int32_t line, std::int32_t col, std::uint16_t newLen,
         }
         const int keep = at - first;
         if (keep > 0) {
+            // Links are distances back to the previous record, so moving the
+            // block keeps them; only the new oldest record loses its link.
             std::memmove(Data_.data(), Data_.data() + first, std::size_t(keep));
-            // Links are offsets: shift them, and cut the oldest one.
-            int r = 0;
-            bool oldest = true;
-            while (r < keep) {
-                WriteI32(r + OffPrev, oldest ? -1 : ReadI32(r + OffPrev) - first);
-                oldest = false;
-                Last_ = r;
-                r += RecordSize(r);
-            }
+            WriteI32(OffPrev, 0);
+            Last_ -= first;
         } else {
             Last_ = -1;
         }
@@ -68,7 +63,7 @@ int TUndoBuffer::Push(std::int32_t line, std::int32_t col, std::uint16_t newLen,
         at = keep;
     }
 
-    WriteI32(at + OffPrev, Last_);
+    WriteI32(at + OffPrev, Last_ < 0 ? 0 : at - Last_);
     WriteI32(at + OffLine, line);
     WriteI32(at + OffCol, col);
     Data_[std::size_t(at + OffNewLen)] = static_cast<unsigned char>(newLen & 0xFF);
@@ -99,7 +94,7 @@ void TUndoBuffer::Pop()
 {
     if (Last_ < 0)
         return;
-    Last_ = Last_ == 0 ? -1 : ReadI32(Last_ + OffPrev);
+    Last_ = Last_ == 0 ? -1 : Last_ - ReadI32(Last_ + OffPrev);
     --Count_;
 }
 

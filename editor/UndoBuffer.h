@@ -1,7 +1,8 @@
 #pragma once
 // The undo history: a fixed block of 32768 bytes holding packed records, oldest
 // first. A record is Prev (4) + Line (4) + Col (4) + NewLen (2) + the replaced
-// text and its NUL. The oldest records are discarded to make room.
+// text and its NUL. Prev is the distance back to the record before (0 for the
+// oldest). The oldest records are discarded to make room.
 #include <array>
 #include <cstdint>
 #include <string_view>

@@ -1,0 +1,191 @@
+// Stored positions that follow the edits: markers, view limits and the
+// carets and selections of the other views; caret placement and scrolling.
+#include "editor/TextBuffer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingListener : public TTextBufferListener {
+public:
+    void RepaintLines(std::int32_t first, std::int32_t last) override { Lines.emplace_back(first, last); }
+    void RepaintAll() override { ++All; }
+    void ScrollBarsChanged() override {}
+    void MarginChanged() override { ++Margin; }
+    void FocusRequested() override {}
+    std::vector<std::pair<int, int>> Lines;
+    int All = 0;
+    int Margin = 0;
+};
+
+std::string Numbered(int n)
+{
+    std::string t;
+    for (int i = 0; i < n; ++i)
+        t += "line " + std::to_string(i) + (i + 1 < n ? "\r\n" : "");
+    return t;
+}
+
+} // namespace
+
+TEST(TextBufferViews, MarkersFollowMultiLineReplacements)
+{
+    TTextBuffer b;
+    TMemoryClipboard clip;
+    b.SetClipboard(&clip);
+    b.SetAllText(Numbered(10));
+    b.ToggleMarker(0, {1, 3}); // before the edit
+    b.ToggleMarker(1, {3, 2}); // inside the replaced range
+    b.ToggleMarker(2, {5, 4}); // on the end line, after the end
+    b.ToggleMarker(3, {8, 1}); // further down
+    // Replace from (2,3) to (5,2) by three lines.
+    b.SelectRange({2, 3}, {5, 2});
+    clip.SetText("A\r\nBB\r\nCCC");
+    b.PasteFromClipboard();
+    EXPECT_EQ(b.GetLine(4), "CCCine 5");
+    EXPECT_EQ(b.GetMarker(0), (TTextPos{1, 3}));
+    EXPECT_EQ(b.GetMarker(1), (TTextPos{2, 3}));
+    EXPECT_EQ(b.GetMarker(2), (TTextPos{4, 6}));
+    EXPECT_EQ(b.GetLine(4).substr(5, 1), "e"); // the same letter as before
+    EXPECT_EQ(b.GetMarker(3), (TTextPos{7, 1}));
+    EXPECT_EQ(b.GetLine(7), "line 8");
+    // Undo takes them back.
+    b.Undo();
+    EXPECT_EQ(b.GetMarker(2), (TTextPos{5, 4}));
+    EXPECT_EQ(b.GetMarker(3), (TTextPos{8, 1}));
+    EXPECT_EQ(b.GetMarker(1), (TTextPos{2, 3})); // a collapsed marker stays put
+
+    // Toggling on the same spot clears; out-of-range numbers read unset.
+    b.ToggleMarker(3, {8, 1});
+    EXPECT_EQ(b.GetMarker(3), (TTextPos{-1, -1}));
+    EXPECT_EQ(b.GetMarker(10), (TTextPos{-1, -1}));
+    b.GoToMarker(3); // unset: nothing
+    b.GoToMarker(2);
+    EXPECT_EQ(b.Caret(), (TTextPos{5, 4}));
+}
+
+TEST(TextBufferViews, OtherViewsAndLimitsFollowEdits)
+{
+    TTextBuffer b;
+    b.SetAllText(Numbered(30));
+    TEditView& second = b.AddView();
+    second.ViewMinLine = 10;
+    second.ViewMaxLine = 20;
+    second.TopLine = 12;
+    second.Caret = {15, 3};
+    second.SelStart = {14, 1};
+    second.SelEnd = {15, 3};
+    b.View().ViewMaxLine = 25;
+    // In the active view, insert two lines near the top.
+    b.SetCaret({2, 1});
+    b.Enter();
+    b.Enter();
+    TEditView* v = b.GetView(1);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->ViewMinLine, 12);
+    EXPECT_EQ(v->ViewMaxLine, 22);
+    EXPECT_EQ(v->TopLine, 14);
+    EXPECT_EQ(v->Caret, (TTextPos{17, 3}));
+    EXPECT_EQ(v->SelStart, (TTextPos{16, 1}));
+    EXPECT_EQ(b.View().ViewMaxLine, 27);
+    EXPECT_EQ(b.View().ViewMinLine, -1);
+    // Deleting lines across a limit pulls it to the edit, not before it.
+    b.SelectRange({5, 1}, {15, 1});
+    b.DeleteKey();
+    EXPECT_EQ(v->ViewMinLine, 5);
+    EXPECT_EQ(v->ViewMaxLine, 12);
+    EXPECT_EQ(v->Caret, (TTextPos{7, 3}));
+
+    b.SelectView(1);
+    EXPECT_EQ(b.Caret(), (TTextPos{7, 3}));
+    EXPECT_EQ(b.ViewMinLine(), 5);
+    b.DeleteView(1);
+    EXPECT_EQ(b.ViewCount(), 1);
+    EXPECT_EQ(b.ActiveView(), 0);
+    b.DeleteView(0); // the last view stays
+    EXPECT_EQ(b.ViewCount(), 1);
+    EXPECT_EQ(b.GetView(3), nullptr);
+}
+
+TEST(TextBufferViews, CaretPlacementAndScrolling)
+{
+    TTextBuffer b;
+    RecordingListener l;
+    b.SetListener(&l);
+    TEditMetrics& m = b.Metrics();
+    m.CharWidth = 8;
+    m.VisibleLines = 20;
+    m.ClientWidth = 400;
+    b.MetricsChanged();
+    b.SetAllText(Numbered(100));
+
+    // Tabs go to the next stop, past the last one two characters on.
+    EXPECT_EQ(b.PixelOfCol("\tx", 2), 112);
+    EXPECT_EQ(b.PixelOfCol("a\t", 3), 112);
+    EXPECT_EQ(b.PixelOfCol(std::string(70, 'a') + "\t", 72), 576);
+    EXPECT_EQ(b.ColAtPixel("\tx", 111), 1);
+    EXPECT_EQ(b.ColAtPixel("\tx", 112), 2);
+    EXPECT_EQ(b.ColAtPixel("ab", 500), 3);
+
+    b.GoToLine(50); // off the page: scrolled a third down
+    EXPECT_EQ(b.TopLine(), 50 - 20 / 3);
+    b.GoToLine(99);
+    EXPECT_EQ(b.TopLine(), 80); // clamped to the last page
+    b.SetTopLine(-3);
+    EXPECT_EQ(b.TopLine(), 0);
+
+    // A caret far to the right scrolls by whole characters.
+    b.SetAllText(std::string(100, 'w'));
+    b.SetCaret({0, 101});
+    EXPECT_TRUE(b.BringCaretIntoView());
+    EXPECT_EQ(b.LeftPixel() % 8, 0);
+    EXPECT_GT(b.CaretX(), m.TextLeft);
+    EXPECT_LT(b.CaretX(), m.ClientWidth);
+    EXPECT_EQ(b.CaretScreenCol(), 101);
+    // A caret left of the scrolled area is hidden.
+    b.SetCaret({0, 1});
+    EXPECT_EQ(b.CaretX(), -5);
+}
+
+TEST(TextBufferViews, WidestLineIsKeptAsTheTextChanges)
+{
+    TTextBuffer b;
+    b.SetAllText("ab\r\nabcdef\r\nabc");
+    EXPECT_EQ(b.MaxLineWidth(), 6 * 8);
+    b.SetCaret({2, 4});
+    for (int i = 0; i < 5; ++i)
+        b.TypeChar('z');
+    EXPECT_EQ(b.MaxLineWidth(), 8 * 8);
+    b.SelectRange({1, 1}, {2, 9});
+    b.DeleteKey();
+    EXPECT_EQ(b.MaxLineWidth(), 2 * 8);
+    b.Undo();
+    EXPECT_EQ(b.MaxLineWidth(), 8 * 8);
+    b.Metrics().CharWidth = 10;
+    b.MetricsChanged();
+    EXPECT_EQ(b.MaxLineWidth(), 8 * 10);
+}
+
+TEST(TextBufferViews, EditsRepaintOnlyWhatTheyTouch)
+{
+    TTextBuffer b;
+    RecordingListener l;
+    b.SetListener(&l);
+    b.SetAllText(Numbered(50));
+    b.SetCaret({3, 2});
+    b.SetStateValidBefore(50); // as if every line had been coloured
+    l.Lines.clear();
+    l.All = 0;
+    b.TypeChar('x');
+    EXPECT_EQ(l.All, 0);
+    ASSERT_FALSE(l.Lines.empty());
+    EXPECT_EQ(l.Lines.back(), (std::pair<int, int>{3, 3}));
+    b.Enter();
+    EXPECT_EQ(l.Lines.back().first, 3);
+    EXPECT_EQ(l.Lines.back().second, TTextBufferListener::ToBottom);
+    // The colouring state is invalid from the first changed line on.
+    EXPECT_EQ(b.StateValidBefore(), 3);
+    l.Margin = 0;
+    b.ToggleMarker(4, {4, 1});
+    EXPECT_EQ(l.Margin, 1);
+}

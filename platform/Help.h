@@ -1,0 +1,19 @@
+#pragma once
+// The help viewer: opens a topic of a help file by context number or by
+// keyword in KEP's own help window. KEP's own topics ship as resources; the
+// topics of other help files are looked up in a help folder beside the
+// program. A missing topic shows a page naming what was asked.
+#include <QString>
+
+class QWidget;
+
+namespace kep {
+
+// Help files are named as the program knows them ("Kep.hlp", "Vrel.hlp"...).
+// Both return true when the window was shown.
+bool ShowHelpContext(const QString& helpFile, int context, QWidget* parent = nullptr);
+bool ShowHelpKeyword(const QString& helpFile, const QString& keyword, QWidget* parent = nullptr);
+// The topic that would be shown, as HTML, without a window (tests, printing).
+QString HelpTopicHtml(const QString& helpFile, int context, const QString& keyword, bool* found = nullptr);
+
+} // namespace kep

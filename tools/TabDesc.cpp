@@ -10,7 +10,7 @@
 //
 //   title TEXT                 the rest of the line, verbatim
 //   keywords NAME...           appended to the keyword list, in order
-//   h8                         sets bit 20 of flag byte 6 ("H8 style")
+//   h8                         sets bit 0x20 of flag byte 6 ("H8 style")
 //   flag N XX                  sets byte N (0..14) of the flag block
 //   value KEYWORD [XX XX XX]   a named-value record (keyword, three data bytes)
 //   alt NAME KEYWORD...        alternatives (area B)
@@ -237,7 +237,7 @@ private:
     {
         std::size_t n = l.Tokens.size();
         if (n < min || n > max)
-            Fail(l.Number, std::string("syntaxe : ") + usage + ".");
+            Fail(l.Number, std::string("syntaxe attendue : « ") + usage + " ».");
     }
     std::uint8_t Keyword(const TToken& t, int line) const { return Keywords.Resolve(t, line); }
 
@@ -314,7 +314,7 @@ void TParser::Declare(const TLine& l)
 void TParser::Value(const TLine& l)
 {
     if (l.Tokens.size() != 2 && l.Tokens.size() != 5)
-        Fail(l.Number, "syntaxe : value MOT_CLÉ [XX XX XX].");
+        Fail(l.Number, "syntaxe attendue : « value MOT_CLÉ [XX XX XX] ».");
     std::array<std::uint8_t, 4> rec{};
     rec[0] = Keyword(l.Tokens[1], l.Number);
     for (std::size_t i = 2; i < l.Tokens.size(); ++i)
@@ -348,7 +348,7 @@ void TParser::Build(const TLine& l)
         b += '\0';
         Desc.Alternatives.push_back(b);
     } else if (cmd == "list") {
-        Need(l, 3, SIZE_MAX, "list NOM ÉLÉMENT...");
+        Need(l, 2, SIZE_MAX, "list NOM ÉLÉMENT...");
         std::string b(1, static_cast<char>(l.Tokens.size() - 2 > 255 ? 255 : l.Tokens.size() - 2));
         for (std::size_t i = 2; i < l.Tokens.size(); ++i) {
             b += static_cast<char>(ItemNames.Resolve(l.Tokens[i], l.Number));
@@ -386,7 +386,7 @@ void TParser::Build(const TLine& l)
 std::string TParser::Item(const TLine& l)
 {
     if (l.Tokens.size() < 3)
-        Fail(l.Number, "syntaxe : item NOM GENRE ....");
+        Fail(l.Number, "syntaxe attendue : « item NOM GENRE ... ».");
     const std::string& kind = l.Tokens[2].Text;
     const int n = l.Number;
     std::string b;

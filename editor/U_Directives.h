@@ -11,7 +11,7 @@ struct TDirective {
     int HelpContext; // 0: the help file has no topic of its own
 };
 
-// The 92 directives, in the help file's order.
+// The directives, in the help file's order.
 std::span<const TDirective> Directives();
 
 // Help context of a directive; the name is compared exactly (callers

@@ -351,9 +351,37 @@ bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
     return FindKey(section, key) != nullptr;
 }
 
+void TIniFile::IndexHeaders()
+{
+    Headers_.clear();
+    for (std::size_t i = 0; i < Lines_.size(); ++i)
+        if (Lines_[i].Kind == TKind::Section)
+            Headers_.push_back(i);
+}
+
+bool TIniFile::Store()
+{
+    std::string error;
+    if (!WriteFileAtomic(FileName_, Serialize(), &error)) {
+        Error_ = error.empty() ? "Impossible d'écrire " + FileName_ : error;
+        return false;
+    }
+    Stamp_ = StampOf(FileName_);
+    return true;
+}
+
 template <typename F>
 bool TIniFile::Modify(F change)
 {
+    if (Updating_ > 0) {
+        if (!Dirty_ && StampOf(FileName_) != Stamp_)
+            Reload();
+        if (change()) {
+            IndexHeaders();
+            Dirty_ = true;
+        }
+        return true;
+    }
     Error_.clear();
     TFolderLock lock(FileName_);
     if (StampOf(FileName_) != Stamp_)
@@ -361,22 +389,26 @@ bool TIniFile::Modify(F change)
     std::vector<TLine> before = Lines_;
     if (!change())
         return true;
-    // Header indexes follow the edited line table.
-    Headers_.clear();
-    for (std::size_t i = 0; i < Lines_.size(); ++i)
-        if (Lines_[i].Kind == TKind::Section)
-            Headers_.push_back(i);
-    std::string error;
-    if (!WriteFileAtomic(FileName_, Serialize(), &error)) {
-        Error_ = error.empty() ? "Impossible d'écrire " + FileName_ : error;
+    IndexHeaders();
+    if (!Store()) {
         Lines_ = std::move(before);
-        Headers_.clear();
-        for (std::size_t i = 0; i < Lines_.size(); ++i)
-            if (Lines_[i].Kind == TKind::Section)
-                Headers_.push_back(i);
+        IndexHeaders();
         return false;
     }
-    Stamp_ = StampOf(FileName_);
+    return true;
+}
+
+bool TIniFile::EndUpdate()
+{
+    if (Updating_ == 0 || --Updating_ > 0 || !Dirty_)
+        return true;
+    Dirty_ = false;
+    Error_.clear();
+    TFolderLock lock(FileName_);
+    if (!Store()) {
+        Reload();
+        return false;
+    }
     return true;
 }
 
@@ -429,10 +461,7 @@ bool TIniFile::EraseSection(std::string_view section)
         TRange r;
         while (FindSection(section, r)) {
             Lines_.erase(Lines_.begin() + std::ptrdiff_t(r.Header), Lines_.begin() + std::ptrdiff_t(r.End));
-            Headers_.clear();
-            for (std::size_t i = 0; i < Lines_.size(); ++i)
-                if (Lines_[i].Kind == TKind::Section)
-                    Headers_.push_back(i);
+            IndexHeaders();
             changed = true;
         }
         return changed;

@@ -64,6 +64,12 @@ public:
 
     const std::string& LastError() const { return Error_; }
 
+    // Groups writes: between BeginUpdate and the matching EndUpdate they only
+    // change this object, and EndUpdate writes the file once (false when that
+    // fails; the object then rereads the file).
+    void BeginUpdate() { ++Updating_; }
+    bool EndUpdate();
+
     // Rereads the file (a missing file reads as empty).
     void Reload();
 
@@ -99,6 +105,8 @@ private:
     // Runs the change on the latest contents under the folder lock and writes
     // the result when the change says something changed.
     template <typename F> bool Modify(F change);
+    void IndexHeaders();
+    bool Store();
 
     std::string FileName_;
     std::vector<TLine> Lines_;
@@ -106,6 +114,8 @@ private:
     std::string Eol_ = "\r\n";
     TStamp Stamp_;
     std::string Error_;
+    int Updating_ = 0;
+    bool Dirty_ = false;
 };
 
 } // namespace kep

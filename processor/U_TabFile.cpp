@@ -46,17 +46,25 @@ std::string_view ZeroEnded(std::string_view s)
     return z == std::string_view::npos ? s : s.substr(0, z);
 }
 
+std::string UpperAscii(std::string_view s)
+{
+    std::string u(s);
+    for (char& c : u)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return u;
+}
+
 bool SameTextAscii(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
+        char x = a[i], y = b[i];
         if (x >= 'a' && x <= 'z')
-            x = static_cast<unsigned char>(x - 32);
+            x = static_cast<char>(x - 32);
         if (y >= 'a' && y <= 'z')
-            y = static_cast<unsigned char>(y - 32);
+            y = static_cast<char>(y - 32);
         if (x != y)
             return false;
     }
@@ -401,6 +409,7 @@ void TTabFile::Clear()
     KeywordList.clear();
     MnemonicList.clear();
     ValueList.clear();
+    MnemonicIndex.clear();
     H8Style = false;
     AreaA = AreaB = AreaC = AreaD = TArea{};
     TableOA = TableOB = TableOC = TableOD = TArea{};
@@ -476,10 +485,18 @@ bool TTabFile::Index(std::string* error)
 
 int TTabFile::IndexOfMnemonic(std::string_view mnemonic) const
 {
-    for (std::size_t k = 0; k < MnemonicList.size(); ++k)
-        if (SameTextAscii(MnemonicList[k], mnemonic))
-            return static_cast<int>(k);
-    return -1;
+    if (MnemonicIndex.empty() && !MnemonicList.empty()) {
+        MnemonicIndex.reserve(MnemonicList.size());
+        for (std::size_t k = 0; k < MnemonicList.size(); ++k)
+            MnemonicIndex.emplace_back(UpperAscii(MnemonicList[k]), static_cast<int>(k));
+        // Stable, so a repeated name finds its first position.
+        std::stable_sort(MnemonicIndex.begin(), MnemonicIndex.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    }
+    const std::string key = UpperAscii(mnemonic);
+    auto it = std::lower_bound(MnemonicIndex.begin(), MnemonicIndex.end(), key,
+                               [](const auto& e, const std::string& k) { return e.first < k; });
+    return it != MnemonicIndex.end() && it->first == key ? it->second : -1;
 }
 
 void TTabFile::Describe(std::string_view mnemonic, std::vector<std::string>& lines,

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kep {
@@ -54,8 +55,8 @@ public:
     // Flag block bit 0x20 of byte 6: encodings this reader does not decode.
     bool IsH8Style() const { return H8Style; }
 
-    // Position of the mnemonic in Mnemonics(), ignoring ASCII case; -1 when
-    // absent.
+    // Position of the mnemonic in Mnemonics(), ignoring ASCII case (the
+    // first one when a name repeats); -1 when absent.
     int IndexOfMnemonic(std::string_view mnemonic) const;
 
     // Clears both lists and fills them: one line per encoding variant (more
@@ -81,6 +82,9 @@ private:
     std::vector<std::string> KeywordList;
     std::vector<std::string> MnemonicList;
     std::vector<std::string> ValueList;
+    // Upper-cased mnemonics with their positions, sorted; built by the first
+    // lookup so that loading stays one read and three splits.
+    mutable std::vector<std::pair<std::string, int>> MnemonicIndex;
     bool H8Style = false;
     // Areas A, B, C, D and the offset tables OA, OB, OC, OD (counts in words).
     TArea AreaA, AreaB, AreaC, AreaD;

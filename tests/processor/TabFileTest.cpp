@@ -190,6 +190,22 @@ TEST(TabFileLists, NamesAreSplitAtSemicolonsSkippingEmptyPieces)
     EXPECT_EQ(tab.Keywords(), (Strings{"K1", "K2"}));
 }
 
+TEST(TabFileLists, RepeatedMnemonicFindsTheFirst)
+{
+    TTabFile tab;
+    LoadTable(tab, TableFromText("keywords A B\nmnemonic ld\n  encoding 01 : kw A\n"
+                                 "mnemonic LD\n  encoding 02 : kw B\nmnemonic LDX\n  encoding 03 :\n"));
+    EXPECT_EQ(tab.IndexOfMnemonic("Ld"), 0);
+    EXPECT_EQ(tab.IndexOfMnemonic("ldx"), 2);
+    EXPECT_EQ(tab.IndexOfMnemonic("L"), -1);
+    EXPECT_EQ(tab.IndexOfMnemonic("LDXX"), -1);
+    EXPECT_EQ(Describe(tab, "LD").Lines, Strings{"01  : A"});
+    // Reloading replaces the lookup with the new table's.
+    LoadTable(tab, TableFromText("mnemonic LDX\n  encoding 04 :\n"));
+    EXPECT_EQ(tab.IndexOfMnemonic("LDX"), 0);
+    EXPECT_EQ(tab.IndexOfMnemonic("LD"), -1);
+}
+
 TEST(TabFileLoad, EmptyNameGivesEmptyLists)
 {
     TTabFile tab;

@@ -83,7 +83,8 @@ private:
     std::vector<std::string> MnemonicList;
     std::vector<std::string> ValueList;
     // Upper-cased mnemonics with their positions, sorted; built by the first
-    // lookup so that loading stays one read and three splits.
+    // lookup so that loading stays one read and three splits. (A table is
+    // used from one thread only.)
     mutable std::vector<std::pair<std::string, int>> MnemonicIndex;
     bool H8Style = false;
     // Areas A, B, C, D and the offset tables OA, OB, OC, OD (counts in words).

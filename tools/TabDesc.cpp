@@ -494,8 +494,9 @@ void TParser::Variant(const TLine& l)
             p.Bytes += static_cast<char>(ParseHexByte(arg("macsig"), n));
             p.Bytes += static_cast<char>(ParseHexByte(arg("macsig"), n));
         } else if (w == "code") {
-            arg("code");
-            --i;
+            // Raw bytes to the end of the line.
+            if (i >= l.Tokens.size())
+                Fail(n, "argument manquant après « code ».");
             while (i < l.Tokens.size())
                 p.Bytes += static_cast<char>(ParseHexByte(l.Tokens[i++], n));
         } else {

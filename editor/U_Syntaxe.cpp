@@ -208,9 +208,12 @@ void TTokens::AddToken(std::string_view name, TStyleType style)
 
 bool TTokens::Find(std::string_view name)
 {
+    // Only an entry that matched becomes current, so that a deletion after a
+    // failed look-up removes nothing.
     const std::size_t at = LowerBound(name);
-    Current_ = at;
-    return at < Entries_.size() && Entries_[at].Name == name;
+    const bool found = at < Entries_.size() && Entries_[at].Name == name;
+    Current_ = found ? at : SIZE_MAX;
+    return found;
 }
 
 const TToken* TTokens::Current() const

@@ -49,7 +49,8 @@ public:
     // as it is, except that a processor keyword becomes a mnemonic when added
     // as one. Empty names are ignored.
     void AddToken(std::string_view name, TStyleType style);
-    // Exact lookup; the entry found becomes the current one.
+    // Exact lookup; the entry found becomes the current one (none when the
+    // look-up fails).
     bool Find(std::string_view name);
     const TToken* Current() const;
     void DeleteCurrent();

@@ -167,6 +167,32 @@ TEST(IniFileWrite, WritesKeepChangesOfOtherWriters)
     EXPECT_TRUE(b.ValueExists("T", "again"));
 }
 
+TEST(IniFileWrite, UpdateGroupWritesOnce)
+{
+    TIniTestDir dir;
+    const std::string path = dir.Write("g.ini", "[A]\nx=1\n");
+    TIniFile ini(path);
+    ini.BeginUpdate();
+    ASSERT_TRUE(ini.WriteString("A", "y", "2"));
+    ini.BeginUpdate();
+    ASSERT_TRUE(ini.DeleteKey("A", "x"));
+    EXPECT_TRUE(ini.EndUpdate());
+    EXPECT_EQ(dir.Read("g.ini"), "[A]\nx=1\n"); // still inside the outer group
+    EXPECT_EQ(ini.ReadString("A", "y", ""), "2");
+    EXPECT_TRUE(ini.EndUpdate());
+    EXPECT_EQ(dir.Read("g.ini"), "[A]\ny=2\n");
+    EXPECT_TRUE(ini.EndUpdate()); // unbalanced: harmless
+
+    // A group that cannot be written leaves the object as the file is.
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ini.BeginUpdate();
+    ASSERT_TRUE(ini.WriteString("A", "z", "3"));
+    EXPECT_FALSE(ini.EndUpdate());
+    EXPECT_FALSE(ini.LastError().empty());
+    EXPECT_FALSE(ini.ValueExists("A", "z"));
+    EXPECT_EQ(dir.Read("g.ini"), "[A]\ny=2\n");
+}
+
 // Two processes write the same file many times, one object per write as the
 // stores do: the file is complete after every write and keeps every key.
 TEST(IniFileWrite, TwoProcessesWritingTheSameFile)

@@ -1,0 +1,107 @@
+#pragma once
+// "Gestion des projets": the list of known projects kept in the option file.
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QTimer;
+
+namespace kep {
+
+class TInstanceBus;
+class TProjSearch;
+
+// The registered message that tells every instance the list changed.
+inline constexpr const char* MsgProjListChange = "KEPProjListChange";
+
+class TEcrProj : public QDialog {
+    Q_OBJECT
+public:
+    // Modal results, as the main window tests them.
+    enum { mrOk = 1, mrAbort = 3, mrYes = 6 };
+
+    // `nomProjet`: the project open in this window (empty when none).
+    explicit TEcrProj(const std::string& nomProjet, QWidget* parent = nullptr, TInstanceBus* bus = nullptr);
+    ~TEcrProj() override;
+
+    // Path of the selected item; empty when none is selected.
+    std::string SelectedPath() const;
+    // Paths of the items in list order.
+    std::vector<std::string> Paths() const;
+    int CheckedIndex() const;
+
+    // Saves the list, clears the change flags and tells the other instances.
+    bool SauveListe();
+    // Searches the folder tree under `folder` for project files; returns at
+    // once, the search runs in small steps from the event loop.
+    void StartSearch(const QString& folder);
+    bool Searching() const;
+    void StopSearch();
+
+    // Ways to ask the user, replaceable so that the dialog can be driven
+    // without the modal file dialogs and message boxes.
+    std::function<QString()> AskSearchFolder;
+    std::function<QString()> AskNewProject;
+    std::function<QString()> AskExistingProject;
+    std::function<void(const QString& text)> ShowMessage;
+    // The program started by "Nouvel Editeur" (this one by default).
+    QString NewEditorProgram;
+
+    QLabel* lblTitre;
+    QListWidget* ListeProj;
+    QLineEdit* Edit1;
+    QLabel* lblInfo;
+    QPushButton* BtnOuvre;
+    QPushButton* BtnNouvEdit;
+    QPushButton* BtnSauve;
+    QPushButton* BtnAbandon;
+    QPushButton* BtnNouveau;
+    QPushButton* BtnAjouter;
+    QPushButton* btnCherche;
+    QPushButton* BtnSupprime;
+    QPushButton* btnAide;
+
+    // Set to stop a running search; shared by the whole program.
+    static bool SearchAbort;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
+
+private:
+    void Charge();
+    void AddItem(const std::string& path, bool checked = false);
+    void UpdateButtons();
+    void UpdateSauve();
+    void OnItemChanged(QListWidgetItem* item);
+    void OnBusMessage(const QString& message, qint64 pid, quint64 sender, bool local);
+    void SearchStep();
+    void EndSearch();
+    void SetSearchButton(bool searching);
+
+    void BtnOuvreClick();
+    void BtnNouvEditClick();
+    void BtnNouveauClick();
+    void BtnAjouterClick();
+    void btnChercheClick();
+    void BtnSupprimeClick();
+
+    std::string NomProjet_;
+    std::string SavedChecked_;
+    bool ListChanged_ = false;
+    bool CheckChanged_ = false;
+    bool Updating_ = false;
+    TInstanceBus* Bus_;
+    std::unique_ptr<TProjSearch> Search_;
+    QTimer* SearchTimer_;
+    int CountBeforeSearch_ = 0;
+};
+
+} // namespace kep

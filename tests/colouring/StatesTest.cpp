@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <string>
 #include <vector>
 
@@ -206,6 +208,27 @@ TEST(TokenColours, RunsOfALine)
     }
     EXPECT_EQ(runs[3].FontStyle, fsBold);
     EXPECT_TRUE(LineRuns(vocab, styles, "", 0).empty());
+}
+
+TEST(TokenColours, ArbitraryBytesAreTiledExactly)
+{
+    std::mt19937 rng(99);
+    TTokens vocab;
+    vocab.LoadLists({"MOV", "\xC9T\xC9", "A;B"}, {"R\\", "(", "\"\""});
+    for (int round = 0; round < 3000; ++round) {
+        std::string line(rng() % 40, '\0');
+        for (char& c : line)
+            c = char(rng() % 4 ? rng() % 256 : " \t;'\"/*#"[rng() % 9]);
+        std::size_t pos = 0;
+        for (const TStyledRun& r : LineRuns(vocab, DefaultStyles(), line, rng())) {
+            ASSERT_EQ(std::size_t(r.Col) - 1, pos);
+            ASSERT_GT(r.Length, 0);
+            ASSERT_LT(unsigned(r.Style), unsigned(StyleCount));
+            pos += std::size_t(r.Length);
+        }
+        ASSERT_EQ(pos, line.size());
+        (void)NextState(std::uint32_t(rng()), line);
+    }
 }
 
 } // namespace

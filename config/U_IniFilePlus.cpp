@@ -94,7 +94,7 @@ void TIniFilePlus::ReadFileType(std::string_view section, TInfosFich& info) cons
     try {
         ReadTabs(section, info.Tabs);
     } catch (const EConvertError& e) {
-        errors = e.what();
+        errors = std::string("Tabs : ") + e.what();
     }
 
     info.Opts = def.Opts;
@@ -105,7 +105,7 @@ void TIniFilePlus::ReadFileType(std::string_view section, TInfosFich& info) cons
         if (ec != std::errc() || end != opts.data() + opts.size() || v > 0xFF) {
             if (!errors.empty())
                 errors += "\n";
-            errors += Shown(opts) + " n'est pas une valeur hexadécimale correcte";
+            errors += "Opts : " + Shown(opts) + " n'est pas une valeur hexadécimale correcte";
         } else {
             info.Opts = static_cast<std::uint8_t>(v);
         }

@@ -21,7 +21,8 @@ function(kep_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     KEP_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
-    KEP_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    KEP_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    KEP_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

@@ -1,0 +1,897 @@
+#include "editor/SrcEdit.h"
+
+#include "editor/LineStates.h"
+#include "editor/MarkerGlyphs.h"
+#include "editor/U_Syntaxe.h"
+#include "platform/CodePage.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
+#include <qdrawutil.h>
+
+#include <algorithm>
+
+namespace {
+
+// The system clipboard seen as ANSI bytes.
+class TQtClipboard final : public TClipboard {
+public:
+    bool HasText() const override
+    {
+        const QClipboard* c = QGuiApplication::clipboard();
+        return c && !c->text().isEmpty();
+    }
+    std::string Text() const override
+    {
+        const QString t = QGuiApplication::clipboard()->text();
+        return kep::Utf16ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(t.utf16()), std::size_t(t.size())));
+    }
+    void SetText(std::string_view text) override
+    {
+        const std::u16string u = kep::AnsiToUtf16(text);
+        QGuiApplication::clipboard()->setText(QString::fromUtf16(u.data(), qsizetype(u.size())));
+    }
+};
+
+QString ToQString(std::string_view ansi)
+{
+    const std::u16string u = kep::AnsiToUtf16(ansi);
+    return QString::fromUtf16(u.data(), qsizetype(u.size()));
+}
+
+bool IsDoubleClickWordChar(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0xC0;
+}
+
+// The colours a classic Windows desktop gives its system colour indexes;
+// styles stored by older versions refer to them.
+QColor SystemColour(unsigned index)
+{
+    switch (index) {
+    case 5: return QColor(0xFF, 0xFF, 0xFF);  // window
+    case 8: return QColor(0, 0, 0);           // window text
+    case 13: return QColor(0x00, 0x78, 0xD7); // highlight
+    case 14: return QColor(0xFF, 0xFF, 0xFF); // highlight text
+    case 15: return QColor(0xF0, 0xF0, 0xF0); // button face
+    case 16: return QColor(0xA0, 0xA0, 0xA0); // button shadow
+    case 17: return QColor(0x6D, 0x6D, 0x6D); // grey text
+    case 18: return QColor(0, 0, 0);          // button text
+    case 20: return QColor(0xFF, 0xFF, 0xFF); // button highlight
+    case 21: return QColor(0x69, 0x69, 0x69); // 3D dark shadow
+    case 22: return QColor(0xE3, 0xE3, 0xE3); // 3D light
+    default: return QColor(0x80, 0x80, 0x80);
+    }
+}
+
+} // namespace
+
+TSrcEdit::TSrcEdit(QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , Clipboard_(std::make_unique<TQtClipboard>())
+    , Styles_(kep::DefaultStyles())
+    , Tokens_(&kep::SharedTokens())
+{
+    Buffer_.SetListener(this);
+    Buffer_.SetClipboard(Clipboard_.get());
+    Buffer_.OnCaretMove = [this] {
+        CaretOn_ = true;
+        emit CaretMoved();
+    };
+    Buffer_.OnChange = [this] { emit TextChanged(); };
+    Buffer_.OnModifiedToggle = [this] { emit ModifiedToggled(); };
+    Buffer_.OnInsReplSwap = [this] { emit InsReplSwapped(); };
+
+    setFrameShape(QFrame::Box);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    resize(185, 89);
+
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+        if (!UpdatingBars_)
+            Buffer_.SetTopLine(v);
+    });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+        if (UpdatingBars_)
+            return;
+        const int cw = std::max(1, CharWidth());
+        const int maxLeft = viewport()->width() + Buffer_.MaxLineWidth() - TextLeft();
+        Buffer_.SetLeftPixel(std::clamp(v - v % cw, 0, std::max(0, maxLeft)));
+    });
+
+    DragTimer_.setInterval(50);
+    connect(&DragTimer_, &QTimer::timeout, this, [this] { DragTo(DragPoint_); });
+    BlinkTimer_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
+    connect(&BlinkTimer_, &QTimer::timeout, this, [this] {
+        CaretOn_ = !CaretOn_;
+        const TTextPos c = Buffer_.Caret();
+        viewport()->update(QRect(Buffer_.CaretX() - 1, (c.Line - Buffer_.TopLine()) * LineHeight(), 4, LineHeight()));
+    });
+
+    SetEditorFont(QFont(QStringLiteral("Courier New"), 10));
+}
+
+TSrcEdit::~TSrcEdit()
+{
+    Buffer_.SetListener(nullptr);
+    Buffer_.OnCaretMove = nullptr;
+    Buffer_.OnChange = nullptr;
+    Buffer_.OnModifiedToggle = nullptr;
+    Buffer_.OnInsReplSwap = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Settings and metrics
+
+void TSrcEdit::SetStyles(const kep::TStyleTable& styles)
+{
+    Styles_ = styles;
+    viewport()->update();
+}
+
+void TSrcEdit::SetTokens(const kep::TTokens* tokens)
+{
+    Tokens_ = tokens ? tokens : &kep::SharedTokens();
+    Buffer_.SetStateValidBefore(0);
+    viewport()->update();
+}
+
+void TSrcEdit::SetEditorFont(const QFont& font)
+{
+    const int oldWidth = std::max(1, CharWidth());
+    Font_ = font;
+    Font_.setKerning(false);
+    QFontMetrics fm(Font_);
+    const int avg = std::max(1, fm.averageCharWidth());
+    // A proportional font is drawn in fixed cells of its average width.
+    ForcedFixed_ = fm.maxWidth() != avg;
+    if (ForcedFixed_)
+        Font_.setFixedPitch(true);
+    TEditMetrics& m = Buffer_.Metrics();
+    m.CharWidth = avg;
+    m.LineHeight = std::max(1, fm.height() + fm.leading());
+    Ascent_ = fm.ascent();
+    for (int& stop : m.TabStops)
+        stop = int(qint64(stop) * avg / oldWidth);
+    UpdateMetrics();
+}
+
+void TSrcEdit::SetTabStops(const std::vector<int>& columns)
+{
+    TEditMetrics& m = Buffer_.Metrics();
+    m.TabStops.clear();
+    for (int c : columns)
+        m.TabStops.push_back(int(std::uint16_t(c)) * m.CharWidth);
+    Buffer_.MetricsChanged();
+}
+
+int TSrcEdit::TabStop(int i) const
+{
+    const auto& stops = Buffer_.Metrics().TabStops;
+    return i >= 0 && i < int(stops.size()) ? stops[std::size_t(i)] : 0;
+}
+
+void TSrcEdit::SetTabStop(int i, int pixels)
+{
+    if (i < 0)
+        return;
+    auto& stops = Buffer_.Metrics().TabStops;
+    if (i >= int(stops.size()))
+        stops.resize(std::size_t(i) + 1, pixels);
+    stops[std::size_t(i)] = pixels;
+    Buffer_.MetricsChanged();
+}
+
+void TSrcEdit::UpdateMetrics()
+{
+    TEditMetrics& m = Buffer_.Metrics();
+    m.ClientWidth = viewport()->width();
+    m.VisibleLines = viewport()->height() / std::max(1, m.LineHeight);
+    Buffer_.MetricsChanged();
+}
+
+void TSrcEdit::UpdateScrollBars()
+{
+    UpdatingBars_ = true;
+    const TTextBuffer& b = Buffer_;
+    const int vis = std::max(1, VisibleLines());
+    // A QScrollBar holds the whole line range: no 16-bit limit on the thumb.
+    const int first = std::max(0, b.View().ViewMinLine);
+    const int last = std::min(b.LineCount() - 1, b.View().ViewMaxLine);
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(first, std::max(first, last - vis + 1));
+    v->setPageStep(vis);
+    v->setSingleStep(1);
+    v->setValue(b.TopLine());
+    v->setEnabled(v->maximum() > v->minimum());
+
+    const int textWidth = std::max(1, viewport()->width() - TextLeft());
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, std::max(0, Buffer_.MaxLineWidth() - textWidth + 1));
+    h->setPageStep(textWidth);
+    h->setSingleStep(std::max(1, CharWidth()));
+    h->setValue(b.LeftPixel());
+    h->setEnabled(h->maximum() > 0 || b.LeftPixel() > 0);
+    UpdatingBars_ = false;
+}
+
+void TSrcEdit::scrollContentsBy(int, int)
+{
+    // Scrolling is the buffer's: the bars only report their positions.
+}
+
+QColor TSrcEdit::Resolve(kep::TColor c) const
+{
+    if (kep::IsSystemColor(c))
+        return SystemColour(kep::SystemColorIndex(c));
+    return QColor(int(kep::ColorR(c)), int(kep::ColorG(c)), int(kep::ColorB(c)));
+}
+
+// ---------------------------------------------------------------------------
+// Listener
+
+void TSrcEdit::RepaintLines(std::int32_t first, std::int32_t last)
+{
+    if (first > last)
+        std::swap(first, last);
+    const std::int32_t top = Buffer_.TopLine();
+    const std::int32_t bottom = top + VisibleLines();
+    first = std::max(first, top);
+    last = std::min(last, bottom);
+    if (first > last)
+        return;
+    // Lines whose context changed with the edit repaint too, down to the last
+    // line painted at most.
+    const kep::TStateUpdate changed = kep::BringStatesUpTo(Buffer_, std::min(bottom, Buffer_.LineCount() - 1));
+    if (changed.Any())
+        last = std::max(last, std::min(changed.Last, bottom));
+    const int y0 = (first - top) * LineHeight();
+    const int y1 = (last - top + 1) * LineHeight();
+    viewport()->update(QRect(0, y0, viewport()->width(), y1 - y0));
+}
+
+void TSrcEdit::RepaintAll()
+{
+    viewport()->update();
+}
+
+void TSrcEdit::ScrollBarsChanged()
+{
+    UpdateScrollBars();
+}
+
+void TSrcEdit::MarginChanged()
+{
+    viewport()->update(QRect(0, 0, LargMarge(), viewport()->height()));
+}
+
+void TSrcEdit::FocusRequested()
+{
+    setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------------------
+// Geometry
+
+QRect TSrcEdit::LineRect(std::int32_t line) const
+{
+    return QRect(0, (line - Buffer_.TopLine()) * LineHeight(), viewport()->width(), LineHeight());
+}
+
+TTextPos TSrcEdit::PosAtPoint(QPoint p, bool round) const
+{
+    const TTextBuffer& b = Buffer_;
+    const int lh = std::max(1, LineHeight());
+    std::int32_t line = b.TopLine() + (p.y() >= 0 ? p.y() / lh : -((-p.y() + lh - 1) / lh));
+    line = std::clamp<std::int32_t>(line, 0, b.LineCount() - 1);
+    const int x = p.x() - TextLeft() + b.LeftPixel() + (round ? CharWidth() / 2 : 0);
+    return TTextPos{line, b.ColAtPixel(b.GetLine(line), x)};
+}
+
+std::string TSrcEdit::WordAtPoint(QPoint p, const TTextBuffer::TCharSet& set) const
+{
+    if (p.x() < TextLeft() || p.x() > viewport()->width() || p.y() < 0 || p.y() > viewport()->height())
+        return {};
+    const TTextPos pos = PosAtPoint(p, false);
+    return Buffer_.WordAt(pos.Line, pos.Col, set);
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+void TSrcEdit::DrawChars(QPainter& p, int x, int y, std::string_view text, const QColor& fore, const QColor& back,
+                         std::uint8_t style)
+{
+    const int cw = CharWidth();
+    p.fillRect(QRect(x, y, cw * int(text.size()), LineHeight()), back);
+    QFont f = Font_;
+    f.setBold(style & kep::fsBold);
+    f.setItalic(style & kep::fsItalic);
+    f.setUnderline(style & kep::fsUnderline);
+    f.setStrikeOut(style & kep::fsStrikeOut);
+    p.setFont(f);
+    p.setPen(fore);
+    if (!ForcedFixed_ && !(style & (kep::fsBold | kep::fsItalic))) {
+        p.drawText(x, y + Ascent_, ToQString(text));
+        return;
+    }
+    // Cells of the average width keep columns aligned whatever the glyphs.
+    for (std::size_t i = 0; i < text.size(); ++i)
+        p.drawText(x + int(i) * cw, y + Ascent_, ToQString(text.substr(i, 1)));
+}
+
+void TSrcEdit::PaintLine(QPainter& p, std::int32_t line, int y, int right)
+{
+    const TTextBuffer& b = Buffer_;
+    const std::string& text = b.GetLine(line);
+    const std::uint32_t state = std::uint32_t(b.LineState(line));
+    const int cw = CharWidth();
+    const int origin = TextLeft() - b.LeftPixel(); // screen x of text x = 0
+    const auto& stops = b.Metrics().TabStops;
+
+    // Selected columns of this line: [selFrom, selTo), and whether the line
+    // break is selected.
+    std::int32_t selFrom = 0, selTo = 0;
+    bool breakSelected = false;
+    if (b.HasSelection()) {
+        const TTextPos s = b.GetSelStart(), e = b.GetSelEnd();
+        if (line >= s.Line && line <= e.Line) {
+            selFrom = line == s.Line ? s.Col : 1;
+            selTo = line == e.Line ? e.Col : std::int32_t(text.size()) + 1;
+            breakSelected = line < e.Line;
+        }
+    }
+    const kep::TTokenColours selColours = kep::TokenColours(Styles_, kep::stSel, state);
+    const QColor selFore = Resolve(selColours.Fore), selBack = Resolve(selColours.Back);
+
+    int x = 0; // text x of the next character
+    kep::TRunWalker walker(*Tokens_, Styles_, text, state);
+    kep::TStyledRun run;
+    while (walker.Next(run) && x + origin < right) {
+        const QColor fore = Resolve(run.Fore), back = Resolve(run.Back);
+        std::int32_t col = run.Col;
+        const std::int32_t end = run.Col + run.Length;
+        while (col < end && x + origin < right) {
+            const bool selected = col >= selFrom && col < selTo;
+            if (text[std::size_t(col - 1)] == '\t') {
+                auto it = std::upper_bound(stops.begin(), stops.end(), x);
+                const int next = it != stops.end() ? *it : x + 2 * cw;
+                if (next + origin > TextLeft())
+                    p.fillRect(QRect(x + origin, y, next - x, LineHeight()), selected ? selBack : back);
+                x = next;
+                ++col;
+                continue;
+            }
+            // A chunk: up to a tab, the run's end or a selection boundary.
+            std::int32_t stop = col;
+            while (stop < end && text[std::size_t(stop - 1)] != '\t' && (stop >= selFrom && stop < selTo) == selected)
+                ++stop;
+            const int width = (stop - col) * cw;
+            if (x + width + origin > 0)
+                DrawChars(p, x + origin, y, std::string_view(text).substr(std::size_t(col - 1), std::size_t(stop - col)),
+                          selected ? selFore : fore, selected ? selBack : back,
+                          selected ? Styles_[kep::stSel].Style : run.FontStyle);
+            x += width;
+            col = stop;
+        }
+    }
+    // After the line's end: the selection colour when the break is selected,
+    // else the neutral style with the context background.
+    if (x + origin < right) {
+        const QColor fill =
+            breakSelected ? selBack : Resolve(kep::TokenColours(Styles_, kep::stRien, state).Back);
+        p.fillRect(QRect(std::max(x + origin, TextLeft()), y, right - std::max(x + origin, TextLeft()), LineHeight()),
+                   fill);
+    }
+}
+
+void TSrcEdit::PaintMargin(QPainter& p, std::int32_t first, std::int32_t last)
+{
+    const int lm = LargMarge();
+    if (lm <= 0)
+        return;
+    const int lh = LineHeight();
+    const std::int32_t top = Buffer_.TopLine();
+    const std::int32_t minLine = Buffer_.View().ViewMinLine;
+    const std::int32_t maxLine = Buffer_.View().ViewMaxLine;
+    const QColor face = SystemColour(15), shadow = SystemColour(16);
+    for (std::int32_t l = first; l <= last; ++l) {
+        const bool outside = l < minLine || l > maxLine;
+        p.fillRect(QRect(0, (l - top) * lh, lm - 2, lh), outside ? shadow : face);
+    }
+    const int y0 = (first - top) * lh, y1 = (last - top + 1) * lh;
+    p.setPen(SystemColour(22));
+    p.drawLine(lm - 2, y0, lm - 2, y1);
+    p.setPen(SystemColour(21));
+    p.drawLine(lm - 1, y0, lm - 1, y1);
+
+    for (int n = 0; n < 10; ++n) {
+        const TTextPos m = Buffer_.GetMarker(n);
+        if (m.Line < first || m.Line > last)
+            continue;
+        const int y = (m.Line - top) * lh;
+        const QRect box(1, y, kep::MarkerGlyphWidth + 9, lh);
+        qDrawShadePanel(&p, box, palette(), false, 1, nullptr);
+        p.fillRect(box.adjusted(1, 1, -1, -1), face);
+        p.drawImage(QPoint(5, y + (lh - kep::MarkerGlyphHeight) / 2), kep::MarkerGlyph(n));
+    }
+}
+
+void TSrcEdit::paintEvent(QPaintEvent* e)
+{
+    QPainter p(viewport());
+    const QRect area = e->rect();
+    const int lh = std::max(1, LineHeight());
+    const std::int32_t top = Buffer_.TopLine();
+    const int right = viewport()->width();
+    std::int32_t first = top + std::max(0, area.top()) / lh;
+    std::int32_t last = top + std::max(0, area.bottom()) / lh;
+
+    const QColor controlColour(0, 0, 0);
+    // The strip between the margin and the text.
+    p.fillRect(QRect(LargMarge(), area.top(), TextLeft() - LargMarge(), area.height()), controlColour);
+
+    const std::int32_t lastText = std::min(last, Buffer_.LineCount() - 1);
+    if (first <= lastText) {
+        kep::BringStatesUpTo(Buffer_, lastText);
+        p.setClipRect(QRect(TextLeft(), area.top(), right - TextLeft(), area.height()));
+        for (std::int32_t l = first; l <= lastText; ++l)
+            PaintLine(p, l, (l - top) * lh, right);
+        p.setClipping(false);
+        PaintMargin(p, first, lastText);
+    }
+    // Below the text: the control's colour.
+    const int below = (std::max(lastText, first - 1) - top + 1) * lh;
+    if (below <= area.bottom()) {
+        p.fillRect(QRect(TextLeft(), below, right - TextLeft(), area.bottom() - below + 1), controlColour);
+        if (LargMarge() > 0) {
+            p.fillRect(QRect(0, below, LargMarge() - 2, area.bottom() - below + 1), SystemColour(15));
+            p.setPen(SystemColour(22));
+            p.drawLine(LargMarge() - 2, below, LargMarge() - 2, area.bottom());
+            p.setPen(SystemColour(21));
+            p.drawLine(LargMarge() - 1, below, LargMarge() - 1, area.bottom());
+        }
+    }
+
+    // The right-margin rule.
+    const int rx = RightMarginCol_ * CharWidth() + TextLeft() - Buffer_.LeftPixel();
+    if (rx > TextLeft() && rx < right) {
+        p.setPen(Qt::white);
+        p.drawLine(rx, area.top(), rx, std::min(area.bottom(), (lastText - top + 1) * lh - 1));
+    }
+
+    // The caret: 2 pixels wide, hidden when scrolled out of the text area.
+    if (hasFocus() && CaretOn_ && Buffer_.CaretX() > LargMarge()) {
+        const int y = (Buffer_.CaretLine() - top) * lh;
+        p.fillRect(QRect(Buffer_.CaretX(), y + 1, 2, lh - 2), Qt::white);
+    }
+}
+
+void TSrcEdit::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    UpdateMetrics();
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+bool TSrcEdit::focusNextPrevChild(bool)
+{
+    return false; // Tab is typed into the text
+}
+
+bool TSrcEdit::event(QEvent* e)
+{
+    // Ctrl keys the editor handles itself must not become shortcuts.
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const auto mods = k->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if (mods == Qt::ControlModifier) {
+            switch (k->key()) {
+            case Qt::Key_C: case Qt::Key_X: case Qt::Key_V: case Qt::Key_Z: case Qt::Key_Y:
+            case Qt::Key_K: case Qt::Key_Q: case Qt::Key_U: case Qt::Key_I: case Qt::Key_Insert:
+            case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Left: case Qt::Key_Right:
+            case Qt::Key_Up: case Qt::Key_Down:
+                e->accept();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+void TSrcEdit::TypeChar(unsigned char c)
+{
+    Buffer_.TypeChar(c);
+}
+
+void TSrcEdit::PasteFromClipboard()
+{
+    Buffer_.PasteFromClipboard();
+}
+
+void TSrcEdit::HandleChar(unsigned char c)
+{
+    if (c < 32 && c != '\t')
+        return;
+    if (PrefixKey_) {
+        const char prefix = PrefixKey_;
+        PrefixKey_ = 0;
+        if (c >= '0' && c <= '9') {
+            if (prefix == 'K')
+                Buffer_.ToggleMarker(c - '0', Buffer_.Caret());
+            else
+                Buffer_.GoToMarker(c - '0');
+            MarginChanged();
+        } else if (prefix == 'K' && Buffer_.HasSelection()) {
+            if (c == '\t' || c == 'I' || c == 'i')
+                Buffer_.IndentBlock();
+            else if (c == 'U' || c == 'u')
+                Buffer_.UnindentBlock();
+        }
+        return;
+    }
+    TypeChar(c);
+}
+
+void TSrcEdit::FinishMovement(bool shift)
+{
+    TTextBuffer& b = Buffer_;
+    if (!b.BringCaretIntoView())
+        b.PlaceCaret();
+    if (shift) {
+        if (b.Anchor() == b.Caret())
+            b.SelectRange(b.Caret(), b.Caret());
+        else
+            b.SelectRange(b.Anchor(), b.Caret());
+    } else {
+        b.ClearSelection();
+        b.SetAnchor(b.Caret());
+    }
+}
+
+bool TSrcEdit::HandleMovementKey(int key, bool shift, bool ctrl)
+{
+    TTextBuffer& b = Buffer_;
+    TEditView& v = b.View();
+    TTextPos c = b.ClampPos(v.Caret);
+    const std::string& line = b.GetLine(c.Line);
+    const int vis = std::max(1, VisibleLines());
+
+    // Extending a selection from inside it starts from the end that moves.
+    if (shift && b.HasSelection() && c != v.SelStart && c != v.SelEnd) {
+        const bool back = key == Qt::Key_PageUp || key == Qt::Key_Home || key == Qt::Key_Left || key == Qt::Key_Up;
+        c = back ? v.SelStart : v.SelEnd;
+        b.SetAnchor(back ? v.SelEnd : v.SelStart);
+    }
+
+    const bool vertical = !ctrl && (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+                                    key == Qt::Key_PageDown);
+    if (vertical && b.DesiredX() < 0)
+        b.SetDesiredX(b.PixelOfCol(line, c.Col));
+    if (!vertical)
+        b.SetDesiredX(-1);
+
+    auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
+    std::int32_t target = c.Line;
+    switch (key) {
+    case Qt::Key_Left:
+        if (ctrl) {
+            auto i = std::size_t(c.Col - 1);
+            while (i > 0 && isBlank(line[i - 1]))
+                --i;
+            while (i > 0 && !isBlank(line[i - 1]))
+                --i;
+            c.Col = std::int32_t(i) + 1;
+        } else if (c.Col > 1) {
+            --c.Col;
+        } else if (c.Line > 0) {
+            --c.Line;
+            c.Col = std::int32_t(b.GetLine(c.Line).size()) + 1;
+        }
+        break;
+    case Qt::Key_Right:
+        if (ctrl) {
+            auto i = std::size_t(c.Col - 1);
+            while (i < line.size() && isBlank(line[i]))
+                ++i;
+            while (i < line.size() && !isBlank(line[i]))
+                ++i;
+            c.Col = std::int32_t(i) + 1;
+        } else if (std::size_t(c.Col) <= line.size()) {
+            ++c.Col;
+        } else if (c.Line + 1 < b.LineCount()) {
+            ++c.Line;
+            c.Col = 1;
+        }
+        break;
+    case Qt::Key_Home:
+        c = ctrl ? TTextPos{0, 1} : TTextPos{c.Line, 1};
+        break;
+    case Qt::Key_End:
+        if (ctrl)
+            c.Line = b.LineCount() - 1;
+        c.Col = std::int32_t(b.GetLine(c.Line).size()) + 1;
+        break;
+    case Qt::Key_Up:
+        if (ctrl) {
+            b.SetTopLine(b.TopLine() - 1);
+            return true;
+        }
+        target = c.Line - 1;
+        break;
+    case Qt::Key_Down:
+        if (ctrl) {
+            if (b.TopLine() < b.LineCount() - vis)
+                b.SetTopLine(b.TopLine() + 1);
+            return true;
+        }
+        target = c.Line + 1;
+        break;
+    case Qt::Key_PageUp:
+        target = c.Line > b.TopLine() ? b.TopLine() : c.Line - (vis - 1);
+        break;
+    case Qt::Key_PageDown: {
+        const std::int32_t lastVisible = b.TopLine() + vis - 1;
+        target = c.Line < lastVisible ? lastVisible : c.Line + (vis - 1);
+        break;
+    }
+    default:
+        return false;
+    }
+    if (vertical) {
+        target = std::clamp<std::int32_t>(target, 0, b.LineCount() - 1);
+        c = TTextPos{target, b.ColAtPixel(b.GetLine(target), b.DesiredX())};
+    }
+    v.Caret = b.ClampPos(c);
+    FinishMovement(shift);
+    return true;
+}
+
+bool TSrcEdit::HandleCtrlKey(QKeyEvent* e)
+{
+    TTextBuffer& b = Buffer_;
+    const int key = e->key();
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    switch (key) {
+    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+        return HandleMovementKey(key, shift, true);
+    case Qt::Key_C:
+    case Qt::Key_Insert:
+        b.CopyToClipboard();
+        return true;
+    case Qt::Key_X:
+        b.CutToClipboard();
+        return true;
+    case Qt::Key_V:
+        PasteFromClipboard();
+        return true;
+    case Qt::Key_Z:
+        b.Undo();
+        return true;
+    case Qt::Key_Y:
+        b.DeleteCurrentLine();
+        return true;
+    case Qt::Key_K:
+        PrefixKey_ = 'K';
+        return true;
+    case Qt::Key_Q:
+        PrefixKey_ = 'Q';
+        return true;
+    case Qt::Key_U:
+        if (PrefixKey_ == 'K')
+            HandleChar('U');
+        return true;
+    case Qt::Key_I:
+        if (PrefixKey_)
+            HandleChar('\t');
+        return true;
+    default:
+        return key >= 35 && key <= 90; // other Ctrl letters are swallowed
+    }
+}
+
+void TSrcEdit::keyPressEvent(QKeyEvent* e)
+{
+    TTextBuffer& b = Buffer_;
+    const auto mods = e->modifiers();
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool alt = mods & Qt::AltModifier;
+    const int key = e->key();
+    e->accept();
+
+    if (alt && key == Qt::Key_Backspace) {
+        b.Undo();
+        return;
+    }
+    if (ctrl && !alt) {
+        if (!HandleCtrlKey(e))
+            e->ignore();
+        return;
+    }
+    switch (key) {
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
+        HandleMovementKey(key, shift, false);
+        return;
+    default:
+        break;
+    }
+    b.SetDesiredX(-1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        b.Backspace(shift);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        b.Enter();
+        return;
+    case Qt::Key_Delete:
+        b.DeleteKey(shift);
+        return;
+    case Qt::Key_Insert:
+        if (shift) {
+            PasteFromClipboard();
+        } else {
+            b.ReplaceMode = !b.ReplaceMode;
+            if (b.OnInsReplSwap)
+                b.OnInsReplSwap();
+        }
+        return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        HandleChar('\t');
+        return;
+    default:
+        break;
+    }
+    const QString text = e->text();
+    if (text.isEmpty() || alt) {
+        e->ignore();
+        return;
+    }
+    for (QChar ch : text)
+        HandleChar(kep::UnicodeToAnsi(ch.unicode()));
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void TSrcEdit::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(e);
+        return;
+    }
+    TTextBuffer& b = Buffer_;
+    b.SetDesiredX(-1);
+    b.View().Caret = PosAtPoint(e->position().toPoint(), true);
+    if (e->modifiers() & Qt::ShiftModifier) {
+        b.SelectRange(b.Anchor(), b.Caret());
+    } else {
+        b.ClearSelection();
+        b.SetAnchor(b.Caret());
+    }
+    if (!hasFocus())
+        setFocus(Qt::MouseFocusReason);
+    b.PlaceCaret();
+    viewport()->update(LineRect(b.CaretLine()));
+    Dragging_ = true;
+}
+
+void TSrcEdit::DragTo(QPoint p)
+{
+    TTextBuffer& b = Buffer_;
+    const int lh = std::max(1, LineHeight());
+    const int vis = std::max(1, VisibleLines());
+    const int h = viewport()->height();
+    if (p.y() < 0) {
+        // Above the top: scroll up and extend to the start of the new top line.
+        const int lines = 1 - p.y() / lh;
+        b.SetTopLine(b.TopLine() - lines);
+        b.View().Caret = TTextPos{b.TopLine(), 1};
+    } else if (p.y() >= h) {
+        if (b.TopLine() + vis < b.LineCount()) {
+            const int lines = (p.y() - h) / lh + 1;
+            b.SetTopLine(std::min(b.TopLine() + lines, b.MaxTopLine()));
+        }
+        const std::int32_t lastVisible = std::min(b.TopLine() + vis - 1, b.LineCount() - 1);
+        b.View().Caret = TTextPos{lastVisible, std::int32_t(b.GetLine(lastVisible).size()) + 1};
+    } else {
+        b.View().Caret = PosAtPoint(p, true);
+        DragTimer_.stop();
+    }
+    b.SelectRange(b.Anchor(), b.Caret());
+    if (!b.BringCaretIntoView())
+        b.PlaceCaret();
+}
+
+void TSrcEdit::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    viewport()->setCursor(p.x() > LargMarge() - 1 ? Qt::IBeamCursor : Qt::ArrowCursor);
+    if (!Dragging_ || !(e->buttons() & Qt::LeftButton))
+        return;
+    DragPoint_ = p;
+    DragTo(p);
+    if ((p.y() < 0 || p.y() >= viewport()->height()) && !DragTimer_.isActive())
+        DragTimer_.start();
+}
+
+void TSrcEdit::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton) {
+        Dragging_ = false;
+        DragTimer_.stop();
+    }
+    QAbstractScrollArea::mouseReleaseEvent(e);
+}
+
+void TSrcEdit::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    TTextBuffer& b = Buffer_;
+    // The second press of a double click arrives as this event alone.
+    b.View().Caret = PosAtPoint(e->position().toPoint(), true);
+    const TTextPos c = b.ClampPos(b.Caret());
+    const std::string& line = b.GetLine(c.Line);
+    auto word = [&](std::int32_t col) {
+        return col >= 1 && std::size_t(col) <= line.size() &&
+               IsDoubleClickWordChar(static_cast<unsigned char>(line[std::size_t(col - 1)]));
+    };
+    if (word(c.Col) || word(c.Col - 1)) {
+        std::int32_t from = word(c.Col) ? c.Col : c.Col - 1, to = from;
+        while (word(from - 1))
+            --from;
+        while (word(to + 1))
+            ++to;
+        b.SetAnchor(TTextPos{c.Line, from});
+        b.View().Caret = TTextPos{c.Line, to + 1};
+        b.SelectRange(b.Anchor(), b.Caret());
+        b.PlaceCaret();
+    }
+    Dragging_ = false;
+}
+
+void TSrcEdit::wheelEvent(QWheelEvent* e)
+{
+    const int delta = e->angleDelta().y();
+    if (delta == 0) {
+        e->ignore();
+        return;
+    }
+    Buffer_.SetTopLine(Buffer_.TopLine() - delta / 40);
+    e->accept();
+}
+
+void TSrcEdit::focusInEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    CaretOn_ = true;
+    BlinkTimer_.start();
+    Buffer_.PlaceCaret();
+    viewport()->update(LineRect(Buffer_.CaretLine()));
+}
+
+void TSrcEdit::focusOutEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    BlinkTimer_.stop();
+    viewport()->update(LineRect(Buffer_.CaretLine()));
+}

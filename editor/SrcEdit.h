@@ -1,0 +1,118 @@
+#pragma once
+// The editor control: paints a TTextBuffer with its colouring, margin,
+// markers, selection and caret, scrolls it, and maps keys and the mouse onto
+// the buffer's commands.
+#include "editor/TextBuffer.h"
+#include "editor/U_SyntaxeStyles.h"
+
+#include <QAbstractScrollArea>
+#include <QTimer>
+
+#include <memory>
+
+namespace kep {
+class TTokens;
+}
+
+class TSrcEdit : public QAbstractScrollArea, protected TTextBufferListener {
+    Q_OBJECT
+public:
+    explicit TSrcEdit(QWidget* parent = nullptr);
+    ~TSrcEdit() override;
+
+    TTextBuffer& Buffer() { return Buffer_; }
+    const TTextBuffer& Buffer() const { return Buffer_; }
+
+    void SetStyles(const kep::TStyleTable& styles);
+    const kep::TStyleTable& Styles() const { return Styles_; }
+    // The vocabulary that colours the text; the program's shared one by default.
+    void SetTokens(const kep::TTokens* tokens);
+    const kep::TTokens& Tokens() const { return *Tokens_; }
+
+    // Sets the font and recomputes the metrics; tab stops keep their columns.
+    void SetEditorFont(const QFont& font);
+    const QFont& EditorFont() const { return Font_; }
+    // Stops in character columns (what project files hold).
+    void SetTabStops(const std::vector<int>& columns);
+    int TabStop(int i) const;
+    void SetTabStop(int i, int pixels);
+    int CharWidth() const { return Buffer_.Metrics().CharWidth; }
+    int LineHeight() const { return Buffer_.Metrics().LineHeight; }
+    int VisibleLines() const { return Buffer_.Metrics().VisibleLines; }
+    int LargMarge() const { return Buffer_.Metrics().LargMarge; }
+    int TextLeft() const { return Buffer_.Metrics().TextLeft; }
+    int RightMarginCol() const { return RightMarginCol_; }
+    char PrefixKey() const { return PrefixKey_; }
+    bool FontForcedFixed() const { return ForcedFixed_; }
+
+    // The commands keys and menus reach; the source document adds to them.
+    virtual void TypeChar(unsigned char c);
+    virtual void PasteFromClipboard();
+
+    // Text position under a point of the viewport; 'round' picks the nearest
+    // character boundary (caret placement), else the character under it.
+    TTextPos PosAtPoint(QPoint p, bool round) const;
+    // WordAtMouse for a viewport point: empty outside the text area.
+    std::string WordAtPoint(QPoint p, const TTextBuffer::TCharSet& set) const;
+    QRect LineRect(std::int32_t line) const;
+    QColor Resolve(kep::TColor c) const;
+
+signals:
+    void CaretMoved();
+    void InsReplSwapped();
+    void TextChanged();
+    void ModifiedToggled();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+    bool event(QEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+    // Character keys after the prefix rules.
+    void HandleChar(unsigned char c);
+
+    // TTextBufferListener
+    void RepaintLines(std::int32_t first, std::int32_t last) override;
+    void RepaintAll() override;
+    void ScrollBarsChanged() override;
+    void MarginChanged() override;
+    void FocusRequested() override;
+
+private:
+    void UpdateMetrics();
+    void UpdateScrollBars();
+    bool HandleCtrlKey(QKeyEvent* e);
+    bool HandleMovementKey(int key, bool shift, bool ctrl);
+    void FinishMovement(bool shift);
+    void DragTo(QPoint p);
+    void PaintLine(QPainter& p, std::int32_t line, int y, int right);
+    void PaintMargin(QPainter& p, std::int32_t first, std::int32_t last);
+    void DrawChars(QPainter& p, int x, int y, std::string_view text, const QColor& fore, const QColor& back,
+                   std::uint8_t style);
+
+    TTextBuffer Buffer_;
+    std::unique_ptr<TClipboard> Clipboard_;
+    kep::TStyleTable Styles_;
+    const kep::TTokens* Tokens_ = nullptr;
+    QFont Font_;
+    int Ascent_ = 12;
+    bool ForcedFixed_ = false;
+    int RightMarginCol_ = 80;
+    char PrefixKey_ = 0;
+    bool Dragging_ = false;
+    QPoint DragPoint_;
+    QTimer DragTimer_;
+    QTimer BlinkTimer_;
+    bool CaretOn_ = true;
+    bool UpdatingBars_ = false;
+};

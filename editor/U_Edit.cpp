@@ -1,0 +1,409 @@
+#include "editor/U_Edit.h"
+
+#include "editor/U_Syntaxe.h"
+#include "platform/CodePage.h"
+#include "platform/FileIo.h"
+#include "platform/Help.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+
+#include <cstdio>
+#include <filesystem>
+
+std::string TEditeur::TabPath;
+
+namespace {
+
+QString Q(std::string_view ansi)
+{
+    const std::u16string u = kep::AnsiToUtf16(ansi);
+    return QString::fromUtf16(u.data(), qsizetype(u.size()));
+}
+
+TTextBuffer::TCharSet WordSet()
+{
+    TTextBuffer::TCharSet s;
+    for (int c = 0; c < 256; ++c)
+        if (TTextBuffer::IsSearchWordChar(static_cast<unsigned char>(c)))
+            s.set(std::size_t(c));
+    return s;
+}
+
+TTextBuffer::TCharSet HelpSet()
+{
+    TTextBuffer::TCharSet s;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        s.set(std::size_t(c));
+    for (int c = 'a'; c <= 'z'; ++c)
+        s.set(std::size_t(c));
+    s.set('#');
+    s.set('%');
+    s.set('.');
+    return s;
+}
+
+std::string UpperAscii(std::string s)
+{
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 32);
+    return s;
+}
+
+std::string Trim(std::string_view s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
+        --e;
+    return std::string(s.substr(b, e - b));
+}
+
+// The two small marks of the occurrence list: the caret's line and the
+// clicked line.
+QIcon MarkIcon(bool caret)
+{
+    QPixmap pm(12, 12);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    if (caret) {
+        p.setBrush(QColor(0, 0, 160));
+        p.drawRect(5, 1, 2, 10);
+    } else {
+        p.setBrush(QColor(200, 0, 0));
+        const QPointF tri[3] = {{2, 1}, {10, 6}, {2, 11}};
+        p.drawPolygon(tri, 3);
+    }
+    return QIcon(pm);
+}
+
+// Whole-word test of the search: the characters around the hit are not
+// word characters.
+bool ContainsWholeWord(std::string_view line, std::string_view word)
+{
+    std::size_t at = 0;
+    while ((at = line.find(word, at)) != std::string_view::npos) {
+        const std::size_t after = at + word.size();
+        const bool okBefore = at == 0 || !TTextBuffer::IsSearchWordChar(static_cast<unsigned char>(line[at - 1]));
+        const bool okAfter =
+            after >= line.size() || !TTextBuffer::IsSearchWordChar(static_cast<unsigned char>(line[after]));
+        if (okBefore && okAfter)
+            return true;
+        ++at;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<TOccurrence> FindOccurrences(const TTextBuffer& buffer, std::string_view word, bool* more)
+{
+    std::vector<TOccurrence> out;
+    if (more)
+        *more = false;
+    if (word.empty())
+        return out;
+    for (std::int32_t i = 0; i < buffer.LineCount(); ++i) {
+        std::string text = Trim(buffer.GetLine(i));
+        const auto semi = text.find(';');
+        if (semi != std::string::npos)
+            text = Trim(std::string_view(text).substr(0, semi));
+        if (text.empty() || !ContainsWholeWord(text, word))
+            continue;
+        if (int(out.size()) == TEditeur::MaxOccurrences) {
+            if (more)
+                *more = true;
+            break;
+        }
+        std::string caption = "(" + std::to_string(i + 1) + ") ";
+        for (char c : text) {
+            if (c == '\t')
+                caption += ' ';
+            else if (c == '&')
+                caption += "&&";
+            else
+                caption += c;
+        }
+        out.push_back(TOccurrence{i + 1, std::move(caption)});
+    }
+    return out;
+}
+
+TEditeur::TEditeur(QWidget* parent)
+    : TSrcEdit(parent)
+{
+    connect(this, &TSrcEdit::TextChanged, this, [this] {
+        // The table follows line 0 whatever edited it.
+        if (Buffer().GetLine(0) != LastFirstLine_)
+            SelectTable();
+    });
+}
+
+bool TEditeur::Load()
+{
+    if (!Buffer().LoadFromFile(FileName)) {
+        FileDate = 0;
+        return false;
+    }
+    FileDate = kep::FileModTimeNs(FileName);
+    SelectTable();
+    return true;
+}
+
+bool TEditeur::Save(std::string* error)
+{
+    if (Backup > 0 && kep::FileExists(FileName)) {
+        // The oldest copy goes, the others move up one number, and the file
+        // itself is copied (not moved) so it stays in place until the new
+        // text has replaced it.
+        const std::string base = FileName;
+        std::remove((base + std::to_string(Backup)).c_str());
+        for (int i = Backup - 1; i >= 1; --i)
+            std::rename((base + std::to_string(i)).c_str(), (base + std::to_string(i + 1)).c_str());
+        std::string bytes;
+        if (kep::ReadWholeFile(base, bytes))
+            kep::WriteFileAtomic(base + "1", bytes);
+    }
+    if (!Buffer().SaveFile(FileName, error))
+        return false;
+    FileDate = kep::FileModTimeNs(FileName);
+    return true;
+}
+
+bool TEditeur::ChangedOnDisk() const
+{
+    const std::int64_t onDisk = kep::FileModTimeNs(FileName);
+    return onDisk != 0 && onDisk > FileDate;
+}
+
+bool TEditeur::AskReloadIfChanged(QWidget* parent)
+{
+    if (!ChangedOnDisk())
+        return false;
+    const QString text = QStringLiteral("L'heure ou la date du fichier \r\n -> ") + QString::fromStdString(FileName) +
+                         QStringLiteral("\r\n a changé.\r\n\nFaut-il le recharger ?");
+    const auto answer = QMessageBox::question(parent, QCoreApplication::applicationName(), text,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) {
+        Load();
+        return true;
+    }
+    FileDate = kep::FileModTimeNs(FileName);
+    return false;
+}
+
+std::string TEditeur::TableFileFor(const std::string& firstLine) const
+{
+    std::string path = TabPath + firstLine;
+    if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    // Replace the extension (after the last dot of the last component).
+    const auto slash = path.find_last_of("/\\");
+    const auto dot = path.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        path.erase(dot);
+    return path + ".tab";
+}
+
+void TEditeur::SelectTable()
+{
+    LastFirstLine_ = Buffer().GetLine(0);
+    const std::string table = TableFileFor(Trim(LastFirstLine_));
+    if (kep::FileExists(table) && kep::SharedTokens().LoadTable(table)) {
+        Buffer().SetStateValidBefore(0);
+        viewport()->update();
+    }
+}
+
+int TEditeur::DirectiveHelpAt(QPoint viewportPoint) const
+{
+    const std::string word = WordAtPoint(viewportPoint, HelpSet());
+    if (word.empty())
+        return -1;
+    return kep::DirectiveHelpContext(UpperAscii(word));
+}
+
+void TEditeur::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier) {
+        const int context = DirectiveHelpAt(viewport()->mapFromGlobal(QCursor::pos()));
+        if (context >= 0) {
+            const QString file = QCoreApplication::applicationDirPath() + QStringLiteral("/qdx.hlp");
+            kep::ShowHelpContext(file, context, this);
+            return;
+        }
+    }
+    TSrcEdit::keyPressEvent(e);
+}
+
+void TEditeur::mousePressEvent(QMouseEvent* e)
+{
+    TSrcEdit::mousePressEvent(e);
+    if (e->button() != Qt::LeftButton)
+        return;
+    const QPoint p = e->position().toPoint();
+    if (p.x() < LargMarge() && OnMarginClick) {
+        OnMarginClick();
+        const std::int32_t line = Buffer().CaretLine();
+        Buffer().SetAnchor(TTextPos{line, 1});
+        Buffer().SelectRange(TTextPos{line, 1}, TTextPos{line + 1, 1});
+    } else if (OnConverterWord) {
+        OnConverterWord(this, WordAtPoint(p, WordSet()));
+    }
+}
+
+void TEditeur::ReplaceWithValue(const std::string& text)
+{
+    TTextBuffer& b = Buffer();
+    if (b.HasSelection()) {
+        const TTextPos s = b.GetSelStart();
+        if (s.Col > 1) {
+            const char before = b.GetLine(s.Line)[std::size_t(s.Col - 2)];
+            if (before == '$' || before == '%')
+                b.SelectRange(TTextPos{s.Line, s.Col - 1}, b.GetSelEnd());
+        }
+    }
+    b.InsertText(text);
+}
+
+void TEditeur::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu* menu = findChild<QMenu*>(QStringLiteral("EditorPopup"), Qt::FindDirectChildrenOnly);
+    if (!menu) {
+        menu = new QMenu(this);
+        menu->setObjectName(QStringLiteral("EditorPopup"));
+        menu->addSeparator();
+    }
+    PrepareContextMenu(menu, viewport()->mapFromGlobal(e->globalPos()));
+    menu->popup(e->globalPos());
+}
+
+void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
+{
+    // 1. Drop what the last call added: everything above the first separator.
+    QAction* separator = nullptr;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) {
+            separator = a;
+            break;
+        }
+        menu->removeAction(a);
+        a->deleteLater();
+    }
+    if (!separator) {
+        separator = new QAction(menu);
+        separator->setSeparator(true);
+        menu->insertAction(menu->actions().value(0), separator);
+    }
+    separator->setVisible(false);
+    QAction* top = separator;
+    auto addOnTop = [&](QAction* a) {
+        menu->insertAction(top, a);
+        top = a;
+    };
+    TTextBuffer& b = Buffer();
+
+    // 2. The word: the selection when it holds no line break, else the word
+    // under the mouse; none in the margin.
+    std::string word;
+    if (viewportPoint.x() >= LargMarge()) {
+        const std::string sel = b.GetSelText();
+        if (!sel.empty() && sel.find_first_of("\r\n") == std::string::npos)
+            word = Trim(sel);
+        else
+            word = WordAtPoint(viewportPoint, WordSet());
+    }
+
+    if (!word.empty()) {
+        separator->setVisible(true);
+        const std::int32_t caretLine = b.CaretLine();
+        const std::int32_t clickedLine = b.TopLine() + viewportPoint.y() / std::max(1, LineHeight());
+        const std::string upper = UpperAscii(word);
+
+        // 4. Highlighting, for words made of word characters only.
+        QAction* highlight = nullptr;
+        const bool plainWord = std::all_of(word.begin(), word.end(), [](char c) {
+            return TTextBuffer::IsSearchWordChar(static_cast<unsigned char>(c));
+        });
+        if (plainWord) {
+            kep::TTokens& tokens = kep::SharedTokens();
+            const bool known = tokens.Find(upper);
+            const bool highlighted = known && tokens.Current() && tokens.Current()->Style == kep::stSur;
+            if (!known || highlighted) {
+                highlight = new QAction(highlighted ? QStringLiteral("Ote surlignage") : QStringLiteral("Surligne"), menu);
+                connect(highlight, &QAction::triggered, this, [this, upper] {
+                    kep::SharedTokens().ToggleHighlight(upper, kep::stSur);
+                    Buffer().SetStateValidBefore(0);
+                    viewport()->update();
+                });
+            }
+        }
+        // 5. The platform reference for Win32 sources.
+        QAction* win32 = nullptr;
+        if (b.LineCount() > 1 && b.GetLine(1).find("Win32") != std::string::npos) {
+            win32 = new QAction(QStringLiteral("Win32SDK ..."), menu);
+            connect(win32, &QAction::triggered, this,
+                    [this, word] { kep::ShowHelpKeyword(QStringLiteral("Win32sdk.hlp"), Q(word), this); });
+        }
+        // 6. References.
+        auto* refs = new QAction(QStringLiteral("Références ..."), menu);
+        connect(refs, &QAction::triggered, this, [this, word] {
+            if (OnReferences)
+                OnReferences(word);
+        });
+        // 7. The occurrences of the word.
+        auto* sub = new QMenu(Q(word), menu);
+        bool more = false;
+        const std::vector<TOccurrence> found = FindOccurrences(b, word, &more);
+        for (const TOccurrence& o : found) {
+            QAction* item = sub->addAction(Q(o.Caption));
+            item->setData(o.Line);
+            if (o.Line - 1 == caretLine) {
+                QFont f = item->font();
+                f.setBold(true);
+                item->setFont(f);
+                item->setIcon(MarkIcon(true));
+                sub->setDefaultAction(item);
+            } else if (o.Line - 1 == clickedLine) {
+                item->setIcon(MarkIcon(false));
+            }
+            const int line = o.Line;
+            connect(item, &QAction::triggered, this, [this, line] {
+                if (OnOccurrenceClick)
+                    OnOccurrenceClick(line);
+            });
+        }
+        if (more)
+            sub->addAction(QStringLiteral("-- Plus de 100 occurences --"));
+        if (found.size() == 1 && found.front().Line - 1 == clickedLine && !more)
+            sub->clear();
+
+        if (highlight)
+            addOnTop(highlight);
+        if (win32)
+            addOnTop(win32);
+        addOnTop(refs);
+        addOnTop(sub->menuAction());
+    }
+
+    // 8. The markers, 9 down to 0 so that 0 ends on top.
+    for (int n = 9; n >= 0; --n) {
+        const TTextPos m = b.GetMarker(n);
+        if (m.Line < 0 || m.Line >= b.LineCount())
+            continue;
+        std::string caption = std::to_string(n) + " -> ";
+        for (char c : b.GetLine(m.Line))
+            caption += c == '\t' ? ' ' : c;
+        auto* a = new QAction(Q(caption), menu);
+        connect(a, &QAction::triggered, this, [this, n] { Buffer().GoToMarker(n); });
+        addOnTop(a);
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+// A source document: one file in an editor, with its name and disk date,
+// numbered backups on saving, the processor table named by its first line,
+// help on directives and the editor's context menu.
+#include "editor/SrcEdit.h"
+
+#include <functional>
+#include <string>
+
+class QMenu;
+class QAction;
+
+class TEditeur : public TSrcEdit {
+    Q_OBJECT
+public:
+    explicit TEditeur(QWidget* parent = nullptr);
+
+    std::string FileName;
+    // Modification time of the file on disk (nanoseconds), 0 when not found.
+    std::int64_t FileDate = 0;
+    bool AutoSave = false;
+    bool AutoLoad = false;
+    int Backup = 0;
+
+    // Folder of the processor tables (the option store keeps it up to date).
+    static std::string TabPath;
+
+    // Loads FileName; false when the file is missing (the text stays).
+    bool Load();
+    // Rotates the numbered backups, then saves. A failure leaves the file on
+    // disk as it was and gives a French reason.
+    bool Save(std::string* error = nullptr);
+    // The file on disk is newer than the text.
+    bool ChangedOnDisk() const;
+    // Asks whether to reload a file changed on disk; true when reloaded.
+    bool AskReloadIfChanged(QWidget* parent);
+
+    // Takes the table named by line 0 for the colouring.
+    void SelectTable();
+    std::string TableFileFor(const std::string& firstLine) const;
+
+    // F1 on a directive: its help number, or -1 when the word is none.
+    int DirectiveHelpAt(QPoint viewportPoint) const;
+
+    // Handlers the main window assigns.
+    std::function<void(const std::string& word)> OnReferences;
+    std::function<void()> OnMarginClick;
+    std::function<void(int line)> OnOccurrenceClick; // 1-based line
+    std::function<void(TEditeur*, const std::string& word)> OnConverterWord;
+
+    // Replaces the selection by a converted value, with a "$" or "%" prefix
+    // in front of it taken along.
+    void ReplaceWithValue(const std::string& text);
+
+    // Fills the context menu for a click at a viewport point, above the
+    // menu's first separator (the items of a previous call are removed).
+    void PrepareContextMenu(QMenu* menu, QPoint viewportPoint);
+    static constexpr int MaxOccurrences = 100;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    std::string LastFirstLine_;
+};
+
+// Occurrence lines of a word for the context menu: "(n) text" captions with
+// 1-based line numbers, comments cut, at most MaxOccurrences.
+struct TOccurrence {
+    int Line = 0; // 1-based
+    std::string Caption;
+};
+std::vector<TOccurrence> FindOccurrences(const TTextBuffer& buffer, std::string_view word, bool* more);

@@ -1,0 +1,45 @@
+#include "platform/HelpWindow.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+THelpWindow* THelpWindow::Instance(QWidget* parent)
+{
+    static QPointer<THelpWindow> window;
+    if (!window)
+        window = new THelpWindow(parent);
+    return window;
+}
+
+THelpWindow::THelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Aide KEP"));
+    auto* layout = new QVBoxLayout(this);
+    Title_ = new QLabel(this);
+    QFont f = Title_->font();
+    f.setBold(true);
+    Title_->setFont(f);
+    Browser_ = new QTextBrowser(this);
+    Browser_->setOpenExternalLinks(true);
+    layout->addWidget(Title_);
+    layout->addWidget(Browser_);
+    resize(560, 420);
+}
+
+void THelpWindow::ShowTopic(const QString& title, const QString& html)
+{
+    Title_->setText(title);
+    Browser_->setHtml(html);
+    show();
+    raise();
+    activateWindow();
+}
+
+QString THelpWindow::CurrentHtml() const
+{
+    return Browser_->toHtml();
+}

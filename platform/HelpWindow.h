@@ -1,0 +1,19 @@
+#pragma once
+// KEP's help window: one for the whole program, showing one HTML topic.
+#include <QWidget>
+
+class QTextBrowser;
+class QLabel;
+
+class THelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    static THelpWindow* Instance(QWidget* parent = nullptr);
+    void ShowTopic(const QString& title, const QString& html);
+    QString CurrentHtml() const;
+
+private:
+    explicit THelpWindow(QWidget* parent);
+    QLabel* Title_ = nullptr;
+    QTextBrowser* Browser_ = nullptr;
+};

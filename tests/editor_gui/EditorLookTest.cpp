@@ -1,0 +1,97 @@
+// Paints the demo source and checks what a user would see: colours of the
+// styles, context backgrounds, markers, the selection. The picture is kept in
+// the build folder (screens/editor.png) to be looked at.
+#include "EditorFixture.h"
+#include "editor/U_Edit.h"
+#include "editor/U_Syntaxe.h"
+
+#include <QDir>
+#include <cstdio>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool RowHasColour(const QImage& img, int y, const QColor& c, int fromX)
+{
+    for (int x = fromX; x < img.width(); ++x)
+        if (img.pixelColor(x, y) == c)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(EditorLook, SourceIsColouredAsDescribed)
+{
+    TEditeur::TabPath = KEP_SOURCE_DIR "/examples/processors/";
+    ShownEditor<TEditeur> s(24, 760);
+    const std::string source =
+        "p16\r\n"
+        ";** D\xE9monstration de la coloration **\r\n"
+        "; compteur de boucles\r\n"
+        "COMPTE  EQU     0x20            ; compteur\r\n"
+        "        #INCLUDE \"demo.inc\"\r\n"
+        "ATTENTE MACRO   n\r\n"
+        "        movlw   n\r\n"
+        "        movwf   COMPTE\r\n"
+        "        MEND\r\n"
+        "debut:  movlw   'A'\r\n"
+        "        REPEAT\r\n"
+        "        decfsz  COMPTE,F\r\n"
+        "        UNTIL   Z\r\n"
+        "        #IF DEBUG\r\n"
+        "        call    trace           ; trace\r\n"
+        "        #ENDIF\r\n"
+        "        STRING  \"Bonjour\"\r\n"
+        "        goto    debut\r\n"
+        "        END\r\n";
+    const std::string path = KEP_BINARY_DIR "/look.asm";
+    {
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(source.data(), 1, source.size(), f);
+        fclose(f);
+    }
+    s.ed.FileName = path;
+    ASSERT_TRUE(s.ed.Load());
+    TTextBuffer& b = s.b();
+    b.ToggleMarker(1, {6, 1});
+    b.ToggleMarker(7, {11, 1});
+    b.SelectRange({16, 9}, {17, 7});
+    b.SetCaret({17, 7});
+    QApplication::processEvents();
+
+    const QImage img = s.ed.viewport()->grab().toImage();
+    QDir().mkpath(KEP_BINARY_DIR "/screens");
+    img.save(KEP_BINARY_DIR "/screens/editor.png");
+
+    const int lh = s.ed.LineHeight();
+    auto rowY = [&](std::int32_t line) { return (line - b.TopLine()) * lh + lh / 2; };
+    const kep::TStyleTable& st = s.ed.Styles();
+    const int right = img.width() - 3;
+    // Context backgrounds reach the right edge: macro body, loop body,
+    // conditional block; lines outside keep the neutral background.
+    EXPECT_EQ(img.pixelColor(right, rowY(6)), s.ed.Resolve(st[kep::stMacro].Back));
+    EXPECT_EQ(img.pixelColor(right, rowY(11)), s.ed.Resolve(st[kep::stLoop].Back));
+    EXPECT_EQ(img.pixelColor(right, rowY(14)), s.ed.Resolve(st[kep::stIf1].Back));
+    EXPECT_EQ(img.pixelColor(right, rowY(9)), s.ed.Resolve(st[kep::stRien].Back));
+    // A selected line break fills to the right edge with the selection colour.
+    EXPECT_EQ(img.pixelColor(right, rowY(16)), s.ed.Resolve(st[kep::stSel].Back));
+    // Marker digits are drawn in the margin on their lines only.
+    auto glyphInRow = [&](std::int32_t line) {
+        for (int y = rowY(line) - lh / 2; y < rowY(line) + lh / 2; ++y)
+            for (int x = 4; x < 11; ++x)
+                if (img.pixelColor(x, y) == QColor(Qt::black))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(glyphInRow(6));
+    EXPECT_TRUE(glyphInRow(11));
+    EXPECT_FALSE(glyphInRow(7));
+    // Comments, highlighted comments and mnemonics show in their colours.
+    EXPECT_TRUE(RowHasColour(img, rowY(2), s.ed.Resolve(st[kep::stRem].Fore), s.ed.TextLeft()));
+    EXPECT_TRUE(RowHasColour(img, rowY(1), s.ed.Resolve(st[kep::stTit].Fore), s.ed.TextLeft()));
+    EXPECT_TRUE(RowHasColour(img, rowY(17), s.ed.Resolve(st[kep::stOp].Fore), s.ed.TextLeft()));
+    TEditeur::TabPath.clear();
+}

@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "config/U_KepFile.h"
+#include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/Help.h"
 
@@ -18,8 +19,8 @@ namespace {
 
 QString FromBytes(const std::string& s)
 {
-    // Option values are Windows-1252 text; shown only in messages here.
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    const std::u16string wide = AnsiToUtf16(s);
+    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
 }
 
 } // namespace

@@ -51,7 +51,7 @@ std::vector<int> ParseList(std::string_view text, std::size_t count)
     const auto items = TIniFileStyles::SplitCommaList(text);
     std::vector<int> values(count, 0);
     if (items.empty())
-        throw EConvertError(Shown(text) + " n'est pas une valeur entière correcte");
+        throw EConvertError(Shown(text) + " n'est pas une valeur enti\xE8re correcte");
     values[0] = StrToInt(items[0]);
     for (std::size_t i = 1; i < count && i < items.size(); ++i)
         values[i] = StrToIntDef0(items[i]);
@@ -64,7 +64,7 @@ int StrToInt(std::string_view text)
 {
     int v = 0;
     if (!ParseInt(text, v))
-        throw EConvertError(Shown(text) + " n'est pas une valeur entière correcte");
+        throw EConvertError(Shown(text) + " n'est pas une valeur enti\xE8re correcte");
     return v;
 }
 
@@ -105,7 +105,7 @@ void TIniFilePlus::ReadFileType(std::string_view section, TInfosFich& info) cons
         if (ec != std::errc() || end != opts.data() + opts.size() || v > 0xFF) {
             if (!errors.empty())
                 errors += "\n";
-            errors += "Opts : " + Shown(opts) + " n'est pas une valeur hexadécimale correcte";
+            errors += "Opts : " + Shown(opts) + " n'est pas une valeur hexad\xE9" "cimale correcte";
         } else {
             info.Opts = static_cast<std::uint8_t>(v);
         }

@@ -10,8 +10,9 @@
 
 namespace kep {
 
-// A stored number that is not one. The message is French and names the
-// value; the command that read it reports it to the user.
+// A stored number that is not one. The message is French, Windows-1252
+// text like the values, and names the value; the command that read it
+// reports it to the user.
 class EConvertError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

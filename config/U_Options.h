@@ -72,7 +72,7 @@ struct TProgramPaths {
 // Loads every option of the file into `opts`. An empty stored text keeps
 // the value `opts` holds. When `nomProjet` is empty it becomes the project
 // that ProjAct names. Values that are not numbers where a number is
-// required fall back to their defaults and are listed in `errors` (French).
+// required fall back to their defaults and are listed in `errors` (French, Windows-1252).
 void ChargeOptions(const TIniFilePlus& ini, TOptionsKep& opts, const TProgramPaths& prog, std::string& nomProjet,
                    std::vector<std::string>& errors);
 // Writes every option back; the sections of the file types and tools that

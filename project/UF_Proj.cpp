@@ -280,23 +280,24 @@ bool TEcrProj::SauveListe()
 {
     const std::vector<std::string> paths = Paths();
     const int checked = CheckedIndex();
-    std::string error;
+    std::string error, notCreated;
     bool ok;
     {
         TKepFile ini;
-        ok = SaveProjList(ini, paths, checked, error);
+        ok = SaveProjList(ini, paths, checked, error, notCreated);
     }
-    if (!ok) {
+    if (!ok && notCreated.empty()) {
         ShowMessage(QStringLiteral("Impossible d'enregistrer la liste des projets :\n") + QString::fromStdString(error));
-        // The list itself may have been written; the flags stay so that the
-        // user can try again.
         return false;
     }
+    // The list is written even when a new project's file could not be made.
+    if (!notCreated.empty())
+        ShowMessage(QStringLiteral("Impossible de créer le fichier projet\n") + Shown(notCreated));
     SavedChecked_ = checked >= 0 ? paths[static_cast<std::size_t>(checked)] : std::string();
     ListChanged_ = CheckChanged_ = false;
     UpdateSauve();
     Bus_->Broadcast(QString::fromLatin1(MsgProjListChange), reinterpret_cast<quintptr>(this));
-    return true;
+    return ok;
 }
 
 void TEcrProj::OnBusMessage(const QString& message, qint64, quint64 sender, bool local)
@@ -313,14 +314,16 @@ void TEcrProj::OnBusMessage(const QString& message, qint64, quint64 sender, bool
 
 void TEcrProj::BtnOuvreClick()
 {
-    if (BtnSauve->isEnabled() && !SauveListe())
+    // A list that could not be written keeps the dialog open.
+    if (BtnSauve->isEnabled() && (SauveListe(), BtnSauve->isEnabled()))
         return;
     done(mrOk);
 }
 
 void TEcrProj::BtnNouvEditClick()
 {
-    if (BtnSauve->isEnabled() && !SauveListe())
+    // A list that could not be written keeps the dialog open.
+    if (BtnSauve->isEnabled() && (SauveListe(), BtnSauve->isEnabled()))
         return;
     const QString path = Shown(SelectedPath());
     if (!QProcess::startDetached(NewEditorProgram, {path}))

@@ -52,9 +52,11 @@ TProjList LoadProjList(const TIniFile& ini)
     return list;
 }
 
-bool SaveProjList(TIniFile& ini, const std::vector<std::string>& paths, int checked, std::string& error)
+bool SaveProjList(TIniFile& ini, const std::vector<std::string>& paths, int checked, std::string& error,
+                  std::string& notCreated)
 {
     error.clear();
+    notCreated.clear();
     ini.BeginUpdate();
     ini.EraseSection("Proj");
     for (std::size_t i = 0; i < paths.size(); ++i)
@@ -71,14 +73,14 @@ bool SaveProjList(TIniFile& ini, const std::vector<std::string>& paths, int chec
             continue;
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
-            if (error.empty())
-                error = "Impossible de créer le fichier projet " + path;
+            if (notCreated.empty())
+                notCreated = path;
             continue;
         }
         if (fd >= 0)
             close(fd);
     }
-    return error.empty();
+    return notCreated.empty();
 }
 
 bool HasPjaExtension(const std::string& path)

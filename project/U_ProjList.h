@@ -20,9 +20,11 @@ struct TProjList {
 // earlier one was left out.
 TProjList LoadProjList(const TIniFile& ini);
 // Rewrites "Proj" and ProjAct in one write, then creates every listed file
-// that does not exist as an empty file. False, with a French reason, when
-// the option file or a project file could not be written.
-bool SaveProjList(TIniFile& ini, const std::vector<std::string>& paths, int checked, std::string& error);
+// that does not exist as an empty file. False when the option file could
+// not be written (`error`: the INI class's reason) or a project file could
+// not be created (`notCreated`: its path).
+bool SaveProjList(TIniFile& ini, const std::vector<std::string>& paths, int checked, std::string& error,
+                  std::string& notCreated);
 
 // Paths compared as the project list compares them: ASCII case ignored.
 bool SameProjPath(const std::string& a, const std::string& b);

@@ -46,7 +46,7 @@ TEST(IniFilePlus, ConversionErrorsAreFrenchAndShortened)
         FAIL() << "no error";
     } catch (const EConvertError& e) {
         const std::string what = e.what();
-        EXPECT_NE(what.find("n'est pas une valeur entière correcte"), std::string::npos);
+        EXPECT_NE(what.find("n'est pas une valeur enti\xE8re correcte"), std::string::npos);
         EXPECT_LT(what.size(), 120u);
     }
 }

@@ -47,8 +47,8 @@ TEST(ProjList, ProjActMatchesThePositionInTheFileEvenWhenAnEarlierEntryIsDropped
     // Saved with the checked item at position 2, then reloaded with the
     // first entry's file gone: the same project stays checked.
     TIniFile file(ini);
-    std::string error;
-    ASSERT_TRUE(SaveProjList(file, {a, d, c}, 2, error)) << error;
+    std::string error, notCreated;
+    ASSERT_TRUE(SaveProjList(file, {a, d, c}, 2, error, notCreated)) << error;
     const std::string text = dir.Read("kep.ini");
     EXPECT_NE(text.find("ProjAct=2\r\n"), std::string::npos);
     EXPECT_NE(text.find("[Proj]\r\n0=" + a + "\r\n1=" + d + "\r\n2=" + c + "\r\n"), std::string::npos) << text;
@@ -72,16 +72,17 @@ TEST(ProjList, SavingCreatesMissingProjectsAsEmptyFilesAndWritesNoneChecked)
     const auto fresh = dir.Path("nouveau.pja");
     const auto kept = dir.Write("garde.pja", Project);
     TIniFile file(ini);
-    std::string error;
-    ASSERT_TRUE(SaveProjList(file, {kept, fresh}, -1, error)) << error;
+    std::string error, notCreated;
+    ASSERT_TRUE(SaveProjList(file, {kept, fresh}, -1, error, notCreated)) << error;
     EXPECT_TRUE(FileExists(fresh));
     EXPECT_EQ(std::filesystem::file_size(fresh), 0u);
     EXPECT_EQ(dir.Read("garde.pja"), Project);
     EXPECT_NE(dir.Read("kep.ini").find("ProjAct=-1\r\n"), std::string::npos);
 
     // A file that cannot be created is reported, the list is still written.
-    ASSERT_FALSE(SaveProjList(file, {dir.Path("pas/de/dossier.pja")}, 0, error));
-    EXPECT_NE(error.find("pas/de/dossier.pja"), std::string::npos);
+    ASSERT_FALSE(SaveProjList(file, {dir.Path("pas/de/dossier.pja")}, 0, error, notCreated));
+    EXPECT_TRUE(error.empty());
+    EXPECT_EQ(notCreated, dir.Path("pas/de/dossier.pja"));
     EXPECT_EQ(TIniFile(ini).ReadString("Proj", "0", ""), dir.Path("pas/de/dossier.pja"));
 }
 

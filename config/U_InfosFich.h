@@ -27,6 +27,9 @@ enum : std::uint8_t {
 inline constexpr const char* NomTypeAutres = "Autres";
 inline constexpr const char* ExtAutres = ".???";
 
+inline constexpr int MaxBackups = 9;
+inline constexpr int MaxFontSize = 500;
+
 struct TInfosFich {
     std::string Nom;                  // display name of the type, or the file's name
     std::string Ext = ExtAutres;      // with its dot, upper case as the dialog enters it

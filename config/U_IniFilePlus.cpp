@@ -85,10 +85,16 @@ void TIniFilePlus::ReadFileType(std::string_view section, TInfosFich& info) cons
     const TInfosFich def;
     info.Ext = ReadString(section, "Ext", def.Ext);
     info.Police = ReadString(section, "Font", def.Police);
+    // Sizes and counts outside what the editor can use fall back: a wild
+    // backup count would otherwise make every save write thousands of copies.
     info.Taille = ReadInteger(section, "Size", def.Taille);
+    if (info.Taille < 1 || info.Taille > MaxFontSize)
+        info.Taille = def.Taille;
     info.Styles = DefaultStyles();
     ReadStyles(section, info.Styles);
     info.Backup = ReadInteger(section, "Backup", def.Backup);
+    if (info.Backup < 0 || info.Backup > MaxBackups)
+        info.Backup = info.Backup < 0 ? 0 : MaxBackups;
 
     std::string errors;
     try {

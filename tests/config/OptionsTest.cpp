@@ -292,6 +292,23 @@ TEST(Options, ConversionErrorsNameTheTypeAndKeepDefaults)
     EXPECT_EQ(t.Backup, 2);
 }
 
+TEST(Options, FontSizeAndBackupCountOutOfRangeFallBack)
+{
+    TConfigTestDir dir;
+    const auto path = dir.Write("kep.ini", "[FileTypes]\r\nFT0=A\r\nFT1=B\r\nFT2=C\r\n"
+                                           "[FT0]\r\nSize=0\r\nBackup=2000000000\r\n"
+                                           "[FT1]\r\nSize=99999\r\nBackup=-4\r\n"
+                                           "[FT2]\r\nSize=14\r\nBackup=9\r\n");
+    const TOptionsKep opts = Load(path);
+    ASSERT_EQ(opts.TypesFich.size(), 4u);
+    EXPECT_EQ(opts.TypesFich[0].Taille, 10);
+    EXPECT_EQ(opts.TypesFich[0].Backup, 9);
+    EXPECT_EQ(opts.TypesFich[2].Taille, 10);
+    EXPECT_EQ(opts.TypesFich[2].Backup, 0);
+    EXPECT_EQ(opts.TypesFich[3].Taille, 14);
+    EXPECT_EQ(opts.TypesFich[3].Backup, 9);
+}
+
 TEST(Options, ErrorDefaultsUseCommaTextQuoting)
 {
     TConfigTestDir dir;

@@ -23,6 +23,7 @@ function(kep_add_test name)
     KEP_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     KEP_BINARY_DIR="${PROJECT_BINARY_DIR}"
     KEP_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  string(REPLACE ";" "\\;" labels "${labels}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

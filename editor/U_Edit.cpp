@@ -271,6 +271,11 @@ void TEditeur::ReplaceWithValue(const std::string& text)
                 b.SelectRange(TTextPos{s.Line, s.Col - 1}, b.GetSelEnd());
         }
     }
+    // Recorded like any edit, so that undoing earlier edits still finds
+    // their text.
+    const TTextPos at = b.HasSelection() ? b.GetSelStart() : b.Caret();
+    if (b.ReadOnly || !b.RecordUndo(b.GetSelText(), text, at))
+        return;
     b.InsertText(text);
 }
 

@@ -207,3 +207,21 @@ TEST(Editeur, HelpOnDirectives)
     EXPECT_EQ(s.ed.DirectiveHelpAt(QPoint(x, y + s.ed.LineHeight())), -1); // a mnemonic
     EXPECT_EQ(s.ed.DirectiveHelpAt(QPoint(3, y)), -1);                     // the margin
 }
+
+TEST(Editeur, ConvertedValuesReplaceTheSelectionWithTheirPrefix)
+{
+    TEditeur ed;
+    ed.Buffer().SetAllText("\tmovlw $1F\r\n\tmovlw 12");
+    ed.Buffer().MarkSaved();
+    ed.Buffer().SelectRange({0, 9}, {0, 11});
+    ed.ReplaceWithValue("%00011111");
+    EXPECT_EQ(ed.Buffer().GetLine(0), "\tmovlw %00011111");
+    ed.Buffer().SelectRange({1, 8}, {1, 10});
+    ed.ReplaceWithValue("$0C");
+    EXPECT_EQ(ed.Buffer().GetLine(1), "\tmovlw $0C");
+    // Both are undone exactly.
+    ed.Buffer().Undo();
+    ed.Buffer().Undo();
+    EXPECT_EQ(ed.Buffer().GetAllText(), "\tmovlw $1F\r\n\tmovlw 12");
+    EXPECT_FALSE(ed.Buffer().Modified());
+}

@@ -172,6 +172,18 @@ TEcrProj::TEcrProj(const std::string& nomProjet, QWidget* parent, TInstanceBus* 
     UpdateButtons();
 }
 
+int TEcrProj::Choisir(QWidget* owner, const std::string& nomProjet, std::string& chosen)
+{
+    TEcrProj dlg(nomProjet, owner);
+    if (owner) {
+        const QPoint corner = owner->frameGeometry().topLeft();
+        dlg.move(corner + QPoint(10, 10));
+    }
+    const int result = dlg.exec();
+    chosen = dlg.SelectedPath();
+    return result;
+}
+
 TEcrProj::~TEcrProj()
 {
     SearchTimer_->stop();

@@ -31,6 +31,11 @@ public:
     explicit TEcrProj(const std::string& nomProjet, QWidget* parent = nullptr, TInstanceBus* bus = nullptr);
     ~TEcrProj() override;
 
+    // "&Autres projets...": the dialog 10 pixels right of and below the
+    // owner's top-left corner, modal. Returns its modal result; `chosen`
+    // receives the selected project's path.
+    static int Choisir(QWidget* owner, const std::string& nomProjet, std::string& chosen);
+
     // Path of the selected item; empty when none is selected.
     std::string SelectedPath() const;
     // Paths of the items in list order.

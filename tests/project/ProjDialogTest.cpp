@@ -316,6 +316,21 @@ TEST_F(TProjDialog, GarbageOptionFileGivesAnEmptyUsableList)
     EXPECT_TRUE(FileExists(dir_.Path("n.pja")));
 }
 
+TEST_F(TProjDialog, PathsThatAreNotUtf8SurviveLoadAndSave)
+{
+    const std::string odd = dir_.Write("\xe9t\xe9/caf\xe9\xff.pja", Project);
+    NomFichOptions = dir_.Write("kep.ini", "[Global]\r\nProjAct=1\r\n[Proj]\r\n0=" + a_ + "\r\n1=" + odd + "\r\n");
+    auto dlg = Dialog(odd);
+    ASSERT_EQ(dlg->ListeProj->count(), 2);
+    EXPECT_EQ(dlg->SelectedPath(), odd);
+    EXPECT_TRUE(Checked(*dlg, 1));
+    EXPECT_FALSE(dlg->BtnOuvre->isEnabled()); // it is the open project
+    ClickCheck(*dlg, 0);
+    QTest::mouseClick(dlg->BtnSauve, Qt::LeftButton);
+    EXPECT_NE(Ini().find("1=" + odd + "\r\n"), std::string::npos);
+    EXPECT_NE(Ini().find("ProjAct=0\r\n"), std::string::npos);
+}
+
 TEST(ProjVers, TreeAndButtons)
 {
     TEcrProjVers& dlg = TEcrProjVers::Instance();
@@ -371,6 +386,14 @@ TEST(SelDir, LayoutFollowsTheSizeAndThePathFollowsTheTree)
     EXPECT_EQ(dlg.Folder(), target);
     dlg.SetFolder(QString::fromStdString(dir.Path("racine") + "/"));
     EXPECT_EQ(dlg.Folder(), QString::fromStdString(dir.Path("racine")));
+    // A click on a folder of the tree puts its path in the field.
+    QAbstractItemModel* model = dlg.FolderTree->model();
+    QModelIndex child;
+    QTRY_VERIFY_WITH_TIMEOUT((child = model->index(0, 0, dlg.FolderTree->currentIndex())).isValid(), 5000);
+    EXPECT_EQ(child.data().toString(), QStringLiteral("sous dossier"));
+    dlg.FolderTree->scrollTo(child);
+    QTest::mouseClick(dlg.FolderTree->viewport(), Qt::LeftButton, {}, dlg.FolderTree->visualRect(child).center());
+    EXPECT_EQ(dlg.Folder(), target);
     Grab(dlg, "seldir");
     QTest::mouseClick(dlg.btnOk, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);

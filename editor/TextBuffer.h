@@ -236,6 +236,7 @@ private:
     bool StoreUndo(std::string_view oldText, std::string_view newText, TTextPos pos, bool adjust, bool askHandler);
     // Replaces whole lines first..last by new texts (block indent, line-end
     // cleaning) with one undo record.
+    void ShiftBlock(bool indent);
     bool ReplaceLineBlock(std::int32_t first, const std::vector<std::string>& newLines, bool askHandler);
     void AfterEdit(std::int32_t firstLine, std::int32_t lastLine);
     void Changed();

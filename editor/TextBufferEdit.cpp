@@ -499,56 +499,44 @@ void TTextBuffer::DeleteCurrentLine()
 
 void TTextBuffer::IndentBlock()
 {
-    if (ReadOnly || !HasSelection())
-        return;
-    TEditView& v = View();
-    const std::int32_t first = v.SelStart.Line;
-    const std::int32_t last = v.SelEnd.Col == 1 ? v.SelEnd.Line - 1 : v.SelEnd.Line;
-    if (last < first)
-        return;
-    std::vector<std::string> lines;
-    for (std::int32_t i = first; i <= last; ++i)
-        lines.push_back(GetLine(i).empty() ? std::string() : "  " + GetLine(i));
-    const TTextPos caret = v.Caret, selStart = v.SelStart, selEnd = v.SelEnd;
-    if (!ReplaceLineBlock(first, lines, true))
-        return;
-    // Columns on an indented line move with its text.
-    auto shifted = [&](TTextPos p) {
-        if (p.Line >= first && p.Line <= last && !GetLine(p.Line).empty() && !(p == selEnd && p.Col == 1))
-            p.Col += 2;
-        return ClampPos(p);
-    };
-    v.SelStart = shifted(selStart);
-    v.SelEnd = shifted(selEnd);
-    v.Caret = shifted(caret);
-    PlaceCaret();
-    AfterEdit(first, v.SelEnd.Line);
-    Changed();
+    ShiftBlock(true);
 }
 
 void TTextBuffer::UnindentBlock()
 {
+    ShiftBlock(false);
+}
+
+void TTextBuffer::ShiftBlock(bool indent)
+{
     if (ReadOnly || !HasSelection())
         return;
     TEditView& v = View();
+    // The selected lines, without the last one when the selection ends at
+    // its start.
     const std::int32_t first = v.SelStart.Line;
     const std::int32_t last = v.SelEnd.Col == 1 ? v.SelEnd.Line - 1 : v.SelEnd.Line;
     if (last < first)
         return;
     std::vector<std::string> lines;
-    std::vector<int> removed;
+    std::vector<int> delta;
     for (std::int32_t i = first; i <= last; ++i) {
         const std::string& t = GetLine(i);
-        const int n = t.compare(0, 2, "  ") == 0 ? 2 : (!t.empty() && t[0] == ' ' ? 1 : 0);
-        removed.push_back(n);
-        lines.push_back(t.substr(std::size_t(n)));
+        int d;
+        if (indent)
+            d = t.empty() ? 0 : 2;
+        else
+            d = t.compare(0, 2, "  ") == 0 ? -2 : (!t.empty() && t[0] == ' ' ? -1 : 0);
+        delta.push_back(d);
+        lines.push_back(d > 0 ? "  " + t : t.substr(std::size_t(-d)));
     }
     const TTextPos caret = v.Caret, selStart = v.SelStart, selEnd = v.SelEnd;
     if (!ReplaceLineBlock(first, lines, true))
         return;
+    // Columns on a changed line move with its text.
     auto shifted = [&](TTextPos p) {
         if (p.Line >= first && p.Line <= last)
-            p.Col = std::max(1, p.Col - removed[std::size_t(p.Line - first)]);
+            p.Col = std::max(1, p.Col + delta[std::size_t(p.Line - first)]);
         return ClampPos(p);
     };
     v.SelStart = shifted(selStart);

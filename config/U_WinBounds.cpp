@@ -1,5 +1,7 @@
 #include "config/U_WinBounds.h"
 
+#include "platform/CodePage.h"
+
 #include <QGuiApplication>
 #include <algorithm>
 #include <QScreen>
@@ -40,6 +42,22 @@ void Apply(QWidget* form, const TBounds& b)
     form->resize(std::max(b.Width - dw, 1), std::max(b.Height - dh, 1));
 }
 
+bool ReadChecked(const TIniFilePlus& ini, std::string_view section, TBounds& b, bool& present, QString* error)
+{
+    try {
+        present = ini.ReadBounds(section, b);
+        return true;
+    } catch (const EConvertError& e) {
+        if (error) {
+            const std::u16string what = AnsiToUtf16(e.what());
+            *error = QStringLiteral("Position de fenêtre incorrecte (section %1 du projet) : %2")
+                         .arg(QString::fromLatin1(section.data(), static_cast<qsizetype>(section.size())),
+                              QString::fromUtf16(what.data(), static_cast<qsizetype>(what.size())));
+        }
+        return false;
+    }
+}
+
 } // namespace
 
 bool SaveBounds(TIniFilePlus& ini, std::string_view section, const QWidget* form)
@@ -48,27 +66,35 @@ bool SaveBounds(TIniFilePlus& ini, std::string_view section, const QWidget* form
     return ini.WriteBounds(section, TBounds{r.x(), r.y(), r.width(), r.height()});
 }
 
-void RestoreBounds(TIniFilePlus& ini, std::string_view section, QWidget* form, const QRect& def)
+bool RestoreBounds(TIniFilePlus& ini, std::string_view section, QWidget* form, const QRect& def, QString* error)
 {
     TBounds b;
-    if (ini.ReadBounds(section, b)) {
+    bool present;
+    if (!ReadChecked(ini, section, b, present, error))
+        return false;
+    if (present) {
         Apply(form, Sane(b));
-        return;
+        return true;
     }
     b = ini.ReadLegacyBounds(section, TBounds{def.x(), def.y(), def.width(), def.height()});
     Apply(form, Sane(b));
     if (ini.HasLegacyBounds(section))
         ini.DeleteLegacyBounds(section);
+    return true;
 }
 
-void RestorePosition(const TIniFilePlus& ini, std::string_view section, QWidget* form)
+bool RestorePosition(const TIniFilePlus& ini, std::string_view section, QWidget* form, QString* error)
 {
     TBounds b;
-    if (!ini.ReadBounds(section, b))
-        return;
+    bool present;
+    if (!ReadChecked(ini, section, b, present, error))
+        return false;
+    if (!present)
+        return true;
     const QRect area = Limits();
     form->move(std::clamp(b.Left, area.left() - form->frameGeometry().width() + 1, area.right()),
                std::clamp(b.Top, area.top(), area.bottom()));
+    return true;
 }
 
 } // namespace kep

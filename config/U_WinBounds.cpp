@@ -1,7 +1,5 @@
 #include "config/U_WinBounds.h"
 
-#include "platform/CodePage.h"
-
 #include <QGuiApplication>
 #include <algorithm>
 #include <QScreen>
@@ -42,22 +40,6 @@ void Apply(QWidget* form, const TBounds& b)
     form->resize(std::max(b.Width - dw, 1), std::max(b.Height - dh, 1));
 }
 
-bool ReadChecked(const TIniFilePlus& ini, std::string_view section, TBounds& b, bool& present, QString* error)
-{
-    try {
-        present = ini.ReadBounds(section, b);
-        return true;
-    } catch (const EConvertError& e) {
-        if (error) {
-            const std::u16string what = AnsiToUtf16(e.what());
-            *error = QStringLiteral("Position de fenêtre incorrecte (section %1 du projet) : %2")
-                         .arg(QString::fromLatin1(section.data(), static_cast<qsizetype>(section.size())),
-                              QString::fromUtf16(what.data(), static_cast<qsizetype>(what.size())));
-        }
-        return false;
-    }
-}
-
 } // namespace
 
 bool SaveBounds(TIniFilePlus& ini, std::string_view section, const QWidget* form)
@@ -66,35 +48,27 @@ bool SaveBounds(TIniFilePlus& ini, std::string_view section, const QWidget* form
     return ini.WriteBounds(section, TBounds{r.x(), r.y(), r.width(), r.height()});
 }
 
-bool RestoreBounds(TIniFilePlus& ini, std::string_view section, QWidget* form, const QRect& def, QString* error)
+void RestoreBounds(TIniFilePlus& ini, std::string_view section, QWidget* form, const QRect& def)
 {
     TBounds b;
-    bool present;
-    if (!ReadChecked(ini, section, b, present, error))
-        return false;
-    if (present) {
+    if (ini.ReadBounds(section, b)) {
         Apply(form, Sane(b));
-        return true;
+        return;
     }
     b = ini.ReadLegacyBounds(section, TBounds{def.x(), def.y(), def.width(), def.height()});
     Apply(form, Sane(b));
     if (ini.HasLegacyBounds(section))
         ini.DeleteLegacyBounds(section);
-    return true;
 }
 
-bool RestorePosition(const TIniFilePlus& ini, std::string_view section, QWidget* form, QString* error)
+void RestorePosition(const TIniFilePlus& ini, std::string_view section, QWidget* form)
 {
     TBounds b;
-    bool present;
-    if (!ReadChecked(ini, section, b, present, error))
-        return false;
-    if (!present)
-        return true;
+    if (!ini.ReadBounds(section, b))
+        return;
     const QRect area = Limits();
     form->move(std::clamp(b.Left, area.left() - form->frameGeometry().width() + 1, area.right()),
                std::clamp(b.Top, area.top(), area.bottom()));
-    return true;
 }
 
 } // namespace kep

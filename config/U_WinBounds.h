@@ -3,7 +3,6 @@
 #include "config/U_IniFilePlus.h"
 
 #include <QRect>
-#include <QString>
 
 #include <string_view>
 
@@ -14,14 +13,11 @@ namespace kep {
 // Bounds = left,top,width,height of the window's frame.
 bool SaveBounds(TIniFilePlus& ini, std::string_view section, const QWidget* form);
 // From Bounds when present; else from the older Left/Top/Width/Height keys
-// (each defaulting to `def`), which are then deleted. Sizes are kept within
-// the desktop so a wild value cannot make a huge window.
-// A first item that is not a number leaves the window as it was and gives
-// false with the French message in *error: these run while windows are
-// built, where an exception would end the program.
-bool RestoreBounds(TIniFilePlus& ini, std::string_view section, QWidget* form, const QRect& def,
-                   QString* error = nullptr);
-// Only the position from Bounds; nothing without it. Errors as above.
-bool RestorePosition(const TIniFilePlus& ini, std::string_view section, QWidget* form, QString* error = nullptr);
+// (each defaulting to `def`), which are then deleted. A first item that is
+// not a number throws EConvertError and leaves the window as it was. Sizes
+// are kept within the screen so a wild value cannot make a huge window.
+void RestoreBounds(TIniFilePlus& ini, std::string_view section, QWidget* form, const QRect& def);
+// Only the position from Bounds; nothing without it.
+void RestorePosition(const TIniFilePlus& ini, std::string_view section, QWidget* form);
 
 } // namespace kep

@@ -218,14 +218,7 @@ TEST(WinBounds, WildValuesStayOnTheDesktopAndBadNumbersThrow)
 
     QWidget bad;
     bad.setGeometry(5, 6, 70, 80);
-    QString error;
-    EXPECT_FALSE(RestoreBounds(ini, "Bad", &bad, QRect(), &error));
-    EXPECT_EQ(bad.geometry(), QRect(5, 6, 70, 80));
-    EXPECT_EQ(error, QStringLiteral("Position de fenêtre incorrecte (section Bad du projet) : "
-                                    "'gauche' n'est pas une valeur entière correcte"));
-    error.clear();
-    EXPECT_FALSE(RestorePosition(ini, "Bad", &bad, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_THROW(RestoreBounds(ini, "Bad", &bad, QRect()), EConvertError);
     EXPECT_EQ(bad.geometry(), QRect(5, 6, 70, 80));
 
     QWidget neg;

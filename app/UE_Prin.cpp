@@ -1,0 +1,938 @@
+#include "app/UE_Prin.h"
+
+#include "config/U_KepFile.h"
+#include "config/U_WinBounds.h"
+#include "editor/UC_Sources.h"
+#include "editor/U_Edit.h"
+#include "platform/CodePage.h"
+#include "platform/FileIo.h"
+#include "project/UF_Proj.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMouseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <pwd.h>
+#include <strings.h>
+#include <unistd.h>
+
+std::string NomMakeFile;
+std::string NomProgFile;
+bool ProjetProtege = false;
+
+using kep::NomProjet;
+
+namespace {
+
+QString Q(std::string_view ansi)
+{
+    const std::u16string u = kep::AnsiToUtf16(ansi);
+    return QString::fromUtf16(u.data(), qsizetype(u.size()));
+}
+
+// Paths go to and from the file system's own encoding.
+QString QPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string SPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::string LoginFromPasswd()
+{
+    const passwd* pw = getpwuid(getuid());
+    return pw && pw->pw_name ? std::string(pw->pw_name) : std::string();
+}
+
+QFont FontOf(const kep::TInfosFich& f)
+{
+    QFont font(Q(f.Police));
+    if (f.Taille > 0)
+        font.setPointSize(f.Taille);
+    return font;
+}
+
+} // namespace
+
+TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
+    : QMainWindow(parent), Start_(std::move(start)), Instance_(QString(), this)
+{
+    setObjectName(QStringLiteral("EcrPrin"));
+    resize(712, 609);
+
+    pSource = new QWidget(this);
+    pSource->setObjectName(QStringLiteral("pSource"));
+    auto* lay = new QVBoxLayout(pSource);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(0);
+    TabModel_ = new QStandardItemModel(0, 6, this);
+    TabBar = new QHeaderView(Qt::Horizontal, pSource);
+    TabBar->setObjectName(QStringLiteral("TabBar"));
+    TabBar->setModel(TabModel_);
+    TabBar->setSectionsMovable(false);
+    TabBar->setHighlightSections(false);
+    TabBar->setSectionResizeMode(QHeaderView::Interactive);
+    TabBar->setMinimumSectionSize(2);
+    TabBar->setFixedHeight(8);
+    TabBar->setEnabled(false);
+    TabBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The ruler starts where the editor's text does (past its margin).
+    auto* ruler = new QWidget(pSource);
+    auto* rl = new QHBoxLayout(ruler);
+    rl->setContentsMargins(25, 0, 0, 0);
+    rl->setSpacing(0);
+    rl->addWidget(TabBar);
+    lay->addWidget(ruler);
+    Pile_ = new QStackedWidget(pSource);
+    lay->addWidget(Pile_, 1);
+
+    PanneauDroit = new QWidget(this);
+    PanneauDroit->setObjectName(QStringLiteral("PanneauDroit"));
+    auto* pl = new QVBoxLayout(PanneauDroit);
+    pl->setContentsMargins(1, 1, 1, 1);
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(pSource);
+    Splitter1->addWidget(PanneauDroit);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({712 - 107 - 3, 107});
+    setCentralWidget(Splitter1);
+
+    for (int i = 0; i < 4; ++i) {
+        Etat_[i] = new QLabel(this);
+        Etat_[i]->setObjectName(QStringLiteral("Etat%1").arg(i));
+        Etat_[i]->setMinimumWidth(i == 0 ? 70 : 50);
+        statusBar()->addWidget(Etat_[i], i == 3 ? 1 : 0);
+    }
+    Etat_[0]->setAlignment(Qt::AlignCenter);
+    statusBar()->setObjectName(QStringLiteral("Etat"));
+
+    CreeMenus();
+    CreePopups();
+    connect(TabBar, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PM_TabBar->popup(TabBar->mapToGlobal(p)); });
+    connect(TabBar, &QHeaderView::sectionResized, this, [this](int section, int, int) {
+        TEditeur* ed = EditeurCourant();
+        if (!ed || !TabBar->isEnabled())
+            return;
+        ed->SetTabStop(section, TabBar->sectionPosition(section) + TabBar->sectionSize(section));
+    });
+
+    // 1. The sources list.
+    Sources_ = new TSources(PanneauDroit);
+    Sources_->setObjectName(QStringLiteral("Sources"));
+    pl->addWidget(Sources_);
+    Sources_->PopupMenu = PM_Sources;
+    Sources_->OnPageChange = [this](int i) { ChoisitPage(i); };
+    PageCourante = nullptr;
+
+    ShowMessage = [this](const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    ShowWarning = [this](const QString& text) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Avertissement"), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    ShowError = [this](const QString& text) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Erreur"), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    ShowTitled = [this](const QString& caption, const QString& text) {
+        QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok | QMessageBox::Cancel, this);
+        box.exec();
+    };
+    AskSave = [this](const QString& text, bool tous) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text, QMessageBox::NoButton, this);
+        QPushButton* oui = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+        QPushButton* non = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+        QPushButton* annuler = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+        QPushButton* all = tous ? nullptr : box.addButton(QStringLiteral("&Tous"), QMessageBox::AcceptRole);
+        box.setDefaultButton(oui);
+        box.setEscapeButton(annuler);
+        box.exec();
+        const QAbstractButton* b = box.clickedButton();
+        if (b == oui)
+            return rOui;
+        if (b == non)
+            return rNon;
+        if (all && b == all)
+            return rTous;
+        return rAnnuler;
+    };
+    AskSaveName = [this](const QString& startName) {
+        QFileDialog dlg(this);
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setNameFilters({QStringLiteral("Source assembleur (asm) (*.asm)"), QStringLiteral("Fichier make (mke) (*.mke)"),
+                            QStringLiteral("Document texte (txt) (*.txt)")});
+        if (!startName.isEmpty()) {
+            const QFileInfo fi(startName);
+            dlg.setDirectory(fi.absolutePath());
+            if (!fi.isDir())
+                dlg.selectFile(fi.fileName());
+        }
+        return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front()
+                                                                                  : QString();
+    };
+    AskOpenFiles = [this] {
+        QFileDialog dlg(this, QStringLiteral("Ouvrir quel fichier ?"));
+        dlg.setFileMode(QFileDialog::ExistingFiles);
+        const QStringList filters{QStringLiteral("Projet assembleur (*.pja)"),
+                                  QStringLiteral("Sources (*.asm, *.A96, *.mke) (*.asm *.a96 *.mke)"),
+                                  QStringLiteral("Desc. de construction (*.mke)"),
+                                  QStringLiteral("Fichies assemblés (*.hex, *.s19) (*.hex *.s19)"),
+                                  QStringLiteral("Résultats assemblage(*.map, *.grp, *.lst) (*.map *.grp *.lst)"),
+                                  QStringLiteral("Tous les fichiers (*.*) (*)")};
+        dlg.setNameFilters(filters);
+        dlg.selectNameFilter(filters[1]);
+        dlg.setDirectory(QDir::currentPath());
+        return dlg.exec() == QDialog::Accepted ? dlg.selectedFiles() : QStringList();
+    };
+    ChooseProject = [this] {
+        kep::TEcrProj dlg(NomProjet, this);
+        if (dlg.exec() != kep::TEcrProj::mrOk)
+            return std::string();
+        return dlg.SelectedPath();
+    };
+    LoginName = LoginFromPasswd;
+
+    connect(&Instance_, &kep::TProjectInstance::RaiseRequested, this, [this] {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    });
+}
+
+TEcrPrin::~TEcrPrin()
+{
+    // Entries before editors: the records point at them.
+    while (Sources_->Count() > 0)
+        Sources_->DeleteEntry(Sources_->Count() - 1);
+    PageCourante = nullptr;
+}
+
+bool TEcrPrin::FormCreate()
+{
+    // 2. The command line.
+    if (!kep::ArgumentsAccepted(Start_.Args)) {
+        ShowMessage(QStringLiteral("KEP ne peut ouvrir que les fichiers projets assembleur (.pja)"));
+        return Started_ = false;
+    }
+    // 3. The options; the project from the command line or the last one.
+    Cfg_ = std::make_unique<kep::TEcrCfg>(Start_);
+    TEditeur::TabPath = Cfg_->Data.TabPath;
+    // 4. A remembered project that is gone.
+    if (!NomProjet.empty() && !kep::FileExists(NomProjet)) {
+        ShowWarning(QStringLiteral("Le projet par défaut :\r  ") + QPath(NomProjet)
+                    + QStringLiteral("\r n'existe pas sur cette machine !"));
+        NomProjet.clear();
+    }
+    // 5. None: the project list.
+    if (NomProjet.empty())
+        NomProjet = ChooseProject();
+    // 6. The project.
+    if (!ChargeProjet())
+        return Started_ = false;
+    // 7. Running.
+    Cfg_->MajMenuOutils = [this] { MajMenuOutils(); };
+    MajMenuOutils();
+    setAcceptDrops(true);
+    ProgrammeBackup();
+    const std::string login = LoginName ? LoginName() : std::string();
+    if (login.empty() || strcasecmp(login.c_str(), DeveloperLogin) != 0)
+        MSp_MontreMenuClick();
+    show();
+    return Started_ = true;
+}
+
+// ---- Project ------------------------------------------------------------------
+
+bool TEcrPrin::ChargeProjet()
+{
+    NomMakeFile.clear();
+    NomProgFile.clear();
+    PageCourante = nullptr;
+    if (NomProjet.empty())
+        return false;
+    // One instance per project.
+    const QString proj = QPath(NomProjet);
+    if (Instance_.RaiseOther(proj) || !Instance_.Claim(proj))
+        return false;
+
+    setWindowTitle(proj);
+    QApplication::setApplicationDisplayName(Q(kep::ProjectTitle(NomProjet)));
+    const std::string folder = kep::FolderOf(NomProjet);
+    QDir::setCurrent(QPath(folder));
+    setUpdatesEnabled(false);
+    show();
+
+    ProjetProtege = kep::IsReadOnlyFile(NomProjet);
+    MasqueProtege(ProjetProtege);
+
+    kep::TProjFile ini;
+    // The archive dialog is not there yet: an archived project is only
+    // consulted.
+    if (ini.ReadBool("Archivage", "Archive", false) && !ProjetProtege) {
+        ProjetProtege = true;
+        MasqueProtege(true);
+    }
+
+    // Global
+    const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    try {
+        kep::RestoreBounds(ini, "Global", this, QRect(20, 15, 732, avail.height() - 30));
+    } catch (const kep::EConvertError& e) {
+        ShowMessage(QStringLiteral("Bounds : ") + Q(e.what()));
+    }
+    const kep::TSessionGlobal g = kep::ReadSessionGlobal(ini);
+    NomMakeFile = g.MakeFile.empty() ? std::string() : kep::ExpandName(folder, g.MakeFile);
+    if (QAction* nom = Action("MM_NomMake")) {
+        nom->setText(Q(kep::FileNameOf(NomMakeFile)));
+        nom->setVisible(!NomMakeFile.empty() && !ProjetProtege);
+    }
+    NomProgFile = g.ProgFile;
+    if (g.Separ && *g.Separ > 0) {
+        const int total = Splitter1->width();
+        Splitter1->setSizes({std::max(1, total - *g.Separ - 3), *g.Separ});
+        PanneauDroit->resize(*g.Separ, PanneauDroit->height());
+    }
+    kep::ReadSessionErr(ini, Cfg_->Data.Err);
+
+    // The reopen list.
+    Reopen_.Clear();
+    for (kep::TReopenItem& item : kep::ReadClosedFiles(ini))
+        Reopen_.Append(std::move(item));
+    MajReouvre();
+
+    // The entries.
+    int page = g.PageAct, prec = g.EditPrec;
+    for (int i = 0; i < g.NbrEdit; ++i) {
+        kep::TSessionEntry en = kep::ReadEditView(ini, i);
+        const std::string name = kep::ExpandName(folder, en.Nom);
+        if (name.empty() || !kep::FileExists(name)) {
+            ShowMessage(QStringLiteral("Le fichier ") + QPath(name.empty() ? en.Nom : name)
+                        + QStringLiteral(" n'est plus accessible."));
+            kep::ShiftForMissing(i, page, prec);
+            if (!name.empty()) {
+                kep::TReopenItem& item = Reopen_.PushTop(name);
+                item.Path = name;
+                item.View = TEditView{};
+                item.View.TopLine = en.View.TopLine;
+                item.View.Caret = en.View.Caret;
+                item.View.SelStart = en.View.SelStart;
+                item.View.SelEnd = en.View.SelEnd;
+                item.Markers = en.Markers;
+                MajReouvre();
+            }
+            continue;
+        }
+        std::string error;
+        const auto settings =
+            kep::ReadEditSettings(ini, i, Cfg_->FileTypeOf(name), ProjetProtege, &error);
+        if (!error.empty())
+            ShowMessage(Q(error));
+        if (settings)
+            OuvreFichier(name, &settings->Infos, settings->TabsInPixels);
+        else
+            OuvreFichier(name);
+        if (!PageCourante)
+            continue;
+        TEditeur* ed = PageCourante->Editor;
+        TTextBuffer& b = ed->Buffer();
+        if (ProjetProtege)
+            b.ReadOnly = true;
+        if (TEditView* v = b.GetView(PageCourante->View)) {
+            v->TopLine = en.View.TopLine;
+            v->Caret = b.ClampPos(en.View.Caret);
+            v->SelStart = b.ClampPos(en.View.SelStart);
+            v->SelEnd = b.ClampPos(en.View.SelEnd);
+            v->ViewMinLine = en.View.ViewMinLine;
+            v->ViewMaxLine = en.View.ViewMaxLine;
+        }
+        PageCourante->NoRefs = en.NoRefs;
+        if (PageCourante->View == 0)
+            for (int m = 0; m < 10; ++m)
+                if (en.Markers[std::size_t(m)].Line >= 0)
+                    b.ToggleMarker(m, en.Markers[std::size_t(m)]);
+        if (!en.ViewName.empty())
+            Sources_->SetText(Sources_->ItemIndex(), Q(en.ViewName));
+        b.SelectView(b.ViewCount() - 1);
+        b.SetTopLine(b.View().TopLine);
+    }
+
+    if (Sources_->Count() > 0) {
+        if (page >= Sources_->Count())
+            page = Sources_->Count() - 1;
+        if (page < 0)
+            page = 0;
+        Sources_->SetPreviousPage(-1);
+        Sources_->SetCurrentPage(prec >= 0 && prec < Sources_->Count() ? prec : -1);
+        ChoisitPage(page);
+    }
+    setUpdatesEnabled(true);
+    if (ProjetProtege)
+        ShowMessage(QStringLiteral("Ce projet est protégé. Vous ne pouvez que le consulter"));
+    return true;
+}
+
+kep::TSessionState TEcrPrin::EtatSession() const
+{
+    kep::TSessionState s;
+    const QRect r = frameGeometry();
+    s.Bounds = kep::TBounds{r.x(), r.y(), r.width(), r.height()};
+    s.Separ = PanneauDroit->width();
+    const std::string folder = kep::FolderOf(NomProjet);
+    s.MakeFile = NomMakeFile.empty() ? std::string() : kep::RelativePath(folder, NomMakeFile);
+    s.ProgFile = NomProgFile;
+    s.ConvVisible = false;
+    s.Err = Cfg_->Data.Err;
+    s.Closed = Reopen_.Items();
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        const TInfPage* pg = Sources_->Entry(i);
+        TEditeur* ed = pg->Editor;
+        TTextBuffer& b = ed->Buffer();
+        kep::TSessionEntry en;
+        en.Nom = kep::RelativePath(folder, ed->FileName);
+        en.ViewName = SPath(Sources_->Text(i));
+        en.FirstView = pg->View == 0;
+        if (const TEditView* v = b.GetView(pg->View))
+            en.View = *v;
+        en.NoRefs = pg->NoRefs;
+        if (en.FirstView) {
+            kep::TInfosFich f;
+            f.Police = SPath(ed->EditorFont().family());
+            f.Taille = ed->EditorFont().pointSize();
+            f.Styles = ed->Styles();
+            f.Backup = ed->Backup;
+            for (int t = 0; t < 6; ++t)
+                f.Tabs[std::size_t(t)] = std::uint16_t(std::clamp(ed->TabStop(t), 0, 65535));
+            f.Opts = (b.OemFile ? kep::optConvDos : 0) | (ed->AutoSave ? kep::optAutoSave : 0)
+                     | (ed->AutoLoad ? kep::optAutoLoad : 0) | (b.ReadOnly ? kep::optReadOnly : 0)
+                     | (b.CleanEol ? kep::optClrEol : 0);
+            en.Settings = f;
+            for (int m = 0; m < 10; ++m)
+                en.Markers[std::size_t(m)] = b.GetMarker(m);
+        }
+        s.Entries.push_back(std::move(en));
+    }
+    s.PageAct = Sources_->ItemIndex();
+    s.EditPrec = Sources_->PreviousPage();
+    return s;
+}
+
+void TEcrPrin::SauveProjet()
+{
+    // A protected project is only consulted: its file stays as it is.
+    if (NomProjet.empty() || ProjetProtege)
+        return;
+    const kep::TSessionState s = EtatSession();
+    kep::TProjFile ini;
+    const kep::TEcrCfg* cfg = Cfg_.get();
+    if (!kep::WriteSession(ini, s, [cfg](const std::string& nom) -> const kep::TStyleTable& {
+            return cfg->FileTypeOf(nom).Styles;
+        }))
+        ShowError(QPath(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + Q(ini.LastError()));
+}
+
+bool TEcrPrin::FermeProjet()
+{
+    bool tous = false;
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        const TInfPage* pg = Sources_->Entry(i);
+        if (pg->View != 0 || !pg->Editor->Buffer().Modified())
+            continue;
+        if (tous && SauvePage(i))
+            continue;
+        if (!DemandeSauve(i, tous))
+            return false;
+    }
+    SauveProjet();
+    FermeTout();
+    return true;
+}
+
+void TEcrPrin::FermeTout()
+{
+    setUpdatesEnabled(false);
+    for (int i = Sources_->Count() - 1; i >= 0; --i)
+        FermePage(i, false);
+    setUpdatesEnabled(true);
+    QApplication::setApplicationDisplayName(QStringLiteral("KEP "));
+}
+
+void TEcrPrin::EffaceFichiers(const std::string& masks)
+{
+    kep::EffaceFichiers(kep::FolderOf(NomProjet), masks, [this](const std::string& name) {
+        ShowMessage(QStringLiteral("N'a pu supprimer ") + QPath(name));
+    });
+}
+
+bool TEcrPrin::FormCloseQuery()
+{
+    return NomProjet.empty() || ProjetProtege || FermeProjet();
+}
+
+void TEcrPrin::closeEvent(QCloseEvent* e)
+{
+    if (!Started_ || FormCloseQuery()) {
+        Instance_.Release();
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+void TEcrPrin::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::ActivationChange) {
+        const bool active = isActiveWindow();
+        ActiveRaccourcis(active);
+        if (active && Started_)
+            QTimer::singleShot(0, this, &TEcrPrin::VerifDatesFichiers);
+    }
+    QMainWindow::changeEvent(e);
+}
+
+// ---- Entries ------------------------------------------------------------------
+
+TEditeur* TEcrPrin::EditeurCourant() const
+{
+    return PageCourante ? PageCourante->Editor : nullptr;
+}
+
+int TEcrPrin::IndexDe(const TInfPage* page) const
+{
+    for (int i = 0; i < Sources_->Count(); ++i)
+        if (Sources_->Entry(i) == page)
+            return i;
+    return -1;
+}
+
+void TEcrPrin::OuvreFichier(const std::string& name0, const kep::TInfosFich* settings, bool tabsInPixels)
+{
+    const std::string name = name0.empty() ? name0 : SPath(QFileInfo(QPath(name0)).absoluteFilePath());
+    const QString shown = Q(kep::LowerAscii(kep::FileNameOf(name)));
+    int first = -1, last = -1;
+    if (!name.empty() && Sources_->FindFile(name, first, last)) {
+        TEditeur* ed = Sources_->Entry(first)->Editor;
+        const int count = last - first + 1;
+        if (count == 1 && Sources_->Text(first) == shown)
+            Sources_->SetText(first, shown + QStringLiteral("(1)"));
+        ed->Buffer().AddView();
+        Sources_->InsertEntry(last + 1, shown + QStringLiteral("(%1)").arg(count + 1),
+                              new TInfPage{ed, count, false});
+        ChoisitPage(last + 1);
+    } else {
+        auto* ed = new TEditeur(Pile_);
+        const kep::TInfosFich& f = settings ? *settings : Cfg_->FileTypeOf(name);
+        ed->SetEditorFont(FontOf(f));
+        if (settings && tabsInPixels) {
+            for (int t = 0; t < 6; ++t)
+                ed->SetTabStop(t, f.Tabs[std::size_t(t)]);
+        } else {
+            ed->SetTabStops(std::vector<int>(f.Tabs.begin(), f.Tabs.end()));
+        }
+        ed->SetStyles(f.Styles);
+        ed->Buffer().OemFile = f.Opts & kep::optConvDos;
+        ed->FileName = name;
+        if (!name.empty()) {
+            ed->Load();
+            const bool ailleurs = !kep::SamePath(kep::FolderOf(name), kep::FolderOf(NomProjet));
+            ed->Buffer().ReadOnly = (f.Opts & kep::optReadOnly) || ailleurs || ProjetProtege;
+        }
+        ed->AutoLoad = f.Opts & kep::optAutoLoad;
+        ed->AutoSave = f.Opts & kep::optAutoSave;
+        ed->Buffer().CleanEol = f.Opts & kep::optClrEol;
+        ed->Backup = f.Backup;
+        AssigneEditeur(ed);
+        Pile_->addWidget(ed);
+        Sources_->AddEntry(shown, new TInfPage{ed, 0, false});
+        ChoisitPage(Sources_->Count() - 1);
+        if (Sources_->Count() == 1)
+            ActiveMenusFichier(true);
+    }
+    Sources_->viewport()->update();
+}
+
+void TEcrPrin::AssigneEditeur(TEditeur* ed)
+{
+    connect(ed, &TSrcEdit::CaretMoved, this, [this, ed] {
+        if (EditeurCourant() == ed)
+            CaretMoved();
+    });
+    connect(ed, &TSrcEdit::ModifiedToggled, this, [this, ed] {
+        if (EditeurCourant() == ed)
+            ModifiedToggled();
+    });
+    connect(ed, &TSrcEdit::InsReplSwapped, this, [this, ed] {
+        if (EditeurCourant() == ed)
+            InsReplSwapped();
+    });
+    // The editor's own items go above the shared popup.
+    auto* popup = new QMenu(ed);
+    popup->setObjectName(QStringLiteral("EditorPopup"));
+    popup->addSeparator();
+    popup->addActions(PM_Edit->actions());
+    connect(popup, &QMenu::aboutToShow, this, &TEcrPrin::OuvrePmEdit);
+    ed->viewport()->installEventFilter(this);
+}
+
+bool TEcrPrin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (auto* ed = qobject_cast<TEditeur*>(watched->parent())) {
+            SetPanel(3, QString());
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && ed == EditeurCourant())
+                PM_Sources->setProperty("tag", Sources_->ItemIndex());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TEcrPrin::CaretMoved()
+{
+    TEditeur* ed = EditeurCourant();
+    if (!ed)
+        return;
+    const TTextPos c = ed->Buffer().Caret();
+    SetPanel(0, QStringLiteral("%1 : %2").arg(c.Line + 1).arg(c.Col));
+    SetPanel(3, QString());
+    M_Selection->menuAction()->setEnabled(ed->Buffer().HasSelection());
+    M_Selection->setEnabled(ed->Buffer().HasSelection());
+}
+
+void TEcrPrin::ModifiedToggled()
+{
+    TEditeur* ed = EditeurCourant();
+    if (!ed)
+        return;
+    SetPanel(1, ed->Buffer().ReadOnly   ? QStringLiteral("Lecture seule")
+                : ed->Buffer().Modified() ? QStringLiteral("Modifié")
+                                          : QString());
+}
+
+void TEcrPrin::InsReplSwapped()
+{
+    if (TEditeur* ed = EditeurCourant())
+        SetPanel(2, ed->Buffer().ReplaceMode ? QStringLiteral("Remplacement") : QStringLiteral("Insertion"));
+}
+
+QString TEcrPrin::Panel(int i) const
+{
+    return i >= 0 && i < 4 ? Etat_[i]->text() : QString();
+}
+
+void TEcrPrin::SetPanel(int i, const QString& text)
+{
+    if (i >= 0 && i < 4)
+        Etat_[i]->setText(text);
+}
+
+void TEcrPrin::ChoisitPage(int index)
+{
+    if (index < 0 || index >= Sources_->Count())
+        return;
+    Sources_->SelectPage(index);
+    TEditeur* ed = EditeurCourant();
+    if (!ed)
+        return;
+    MajReglette();
+    setWindowTitle(QStringLiteral("KEP - ") + QPath(ed->FileName));
+    Pile_->setCurrentWidget(ed);
+    ed->setFocus();
+    ModifiedToggled();
+    CaretMoved();
+    InsReplSwapped();
+}
+
+void TEcrPrin::MajReglette()
+{
+    TEditeur* ed = EditeurCourant();
+    if (!ed)
+        return;
+    const QSignalBlocker block(TabBar);
+    int left = 0;
+    for (int i = 0; i < 6; ++i) {
+        const int stop = ed->TabStop(i);
+        TabBar->resizeSection(i, std::max(2, stop - left));
+        left = stop;
+    }
+}
+
+void TEcrPrin::RenommeVues(TEditeur* ed, const std::string& oldName)
+{
+    const std::string old = kep::LowerAscii(kep::FileNameOf(oldName));
+    const int views = ed->Buffer().ViewCount();
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        const TInfPage* pg = Sources_->Entry(i);
+        if (pg->Editor != ed)
+            continue;
+        const std::string text = SPath(Sources_->Text(i));
+        if (kep::LowerAscii(text).rfind(old, 0) == 0)
+            Sources_->SetText(i, Q(kep::EntryName(ed->FileName, pg->View, views)));
+    }
+}
+
+bool TEcrPrin::FermePage(int index, bool ask)
+{
+    TInfPage* pg = Sources_->Entry(index);
+    if (!pg)
+        return false;
+    TEditeur* ed = pg->Editor;
+    if (ed->Buffer().ViewCount() == 1) {
+        if (ask) {
+            bool tous = true;
+            if (!DemandeSauve(index, tous))
+                return false;
+        }
+        Pile_->removeWidget(ed);
+        ed->deleteLater();
+        ed->hide();
+    } else {
+        const int removed = pg->View;
+        ed->Buffer().DeleteView(removed);
+        for (int i = 0; i < Sources_->Count(); ++i) {
+            TInfPage* other = Sources_->Entry(i);
+            if (other->Editor != ed || other == pg)
+                continue;
+            if (other->View > removed)
+                --other->View;
+        }
+        RenommeVues(ed, ed->FileName);
+    }
+    const bool wasCurrent = index == Sources_->CurrentPage();
+    const int prevBefore = Sources_->PreviousPage();
+    Sources_->DeleteEntry(index);
+    if (Sources_->Count() == 0) {
+        PageCourante = nullptr;
+        Sources_->SetCurrentPage(-1);
+        Sources_->SetPreviousPage(-1);
+        ActiveMenusFichier(false);
+        setWindowTitle(QPath(NomProjet));
+        for (int i = 0; i < 4; ++i)
+            SetPanel(i, QString());
+    } else {
+        int cur = Sources_->CurrentPage();
+        if (wasCurrent) {
+            // The selection below must leave the previous index as it was.
+            Sources_->SetCurrentPage(prevBefore);
+            PageCourante = nullptr;
+            ChoisitPage(index > 0 ? index - 1 : index);
+        } else if (cur > index) {
+            Sources_->SetCurrentPage(cur - 1);
+            Sources_->setCurrentRow(cur - 1);
+        }
+        int prev = Sources_->PreviousPage();
+        if (prevBefore == index)
+            prev = Sources_->CurrentPage();
+        else if (prevBefore > index && prev == prevBefore)
+            prev = prevBefore - 1;
+        Sources_->SetPreviousPage(prev);
+        if (Sources_->PreviousPage() >= Sources_->Count())
+            Sources_->SetPreviousPage(-1);
+    }
+    Sources_->viewport()->update();
+    return true;
+}
+
+bool TEcrPrin::DemandeSauve(int index, bool& tous)
+{
+    const TInfPage* pg = Sources_->Entry(index);
+    if (!pg || !pg->Editor->Buffer().Modified())
+        return true;
+    const QString text = QPath(kep::FileNameOf(pg->Editor->FileName))
+                         + QStringLiteral(" a été modifié.\r\nVoulez vous le sauver ?");
+    switch (AskSave(text, tous)) {
+    case rAnnuler:
+        return false;
+    case rNon:
+        return true;
+    case rTous:
+        tous = true;
+        [[fallthrough]];
+    case rOui:
+        return SauvePage(index);
+    }
+    return false;
+}
+
+bool TEcrPrin::SauvePage(int index)
+{
+    const TInfPage* pg = Sources_->Entry(index);
+    if (!pg)
+        return false;
+    TEditeur* ed = pg->Editor;
+    std::string error;
+    const bool ok = (!ed->FileName.empty() || SauveSous()) && ed->Save(&error);
+    if (!ok)
+        ShowError(QPath(kep::FileNameOf(ed->FileName)) + QStringLiteral(" n'a pu être sauvé."));
+    else if (ed == EditeurCourant())
+        ModifiedToggled();
+    return ok;
+}
+
+bool TEcrPrin::SauveSous()
+{
+    TEditeur* ed = EditeurCourant();
+    if (!ed)
+        return false;
+    const QString chosen = AskSaveName(QPath(ed->FileName));
+    if (chosen.isEmpty())
+        return false;
+    const std::string nouveau = SPath(QFileInfo(chosen).absoluteFilePath());
+    int first = -1, last = -1;
+    if (Sources_->FindFile(nouveau, first, last)) {
+        ShowTitled(QStringLiteral("Impossible d'utiliser ce nom."),
+                   QStringLiteral("Le fichier ") + Q(kep::LowerAscii(kep::FileNameOf(nouveau)))
+                       + QStringLiteral(" est utilisé."));
+        return true;
+    }
+    const std::string old = ed->FileName;
+    ed->FileName = nouveau;
+    RenommeVues(ed, old);
+    setWindowTitle(QStringLiteral("KEP - ") + QPath(ed->FileName));
+    return true;
+}
+
+void TEcrPrin::MemoReouvre(int index)
+{
+    const TInfPage* pg = Sources_->Entry(index);
+    if (!pg || pg->Editor->Buffer().ViewCount() != 1 || pg->Editor->FileName.empty())
+        return;
+    TTextBuffer& b = pg->Editor->Buffer();
+    kep::TReopenItem& item = Reopen_.PushTop(pg->Editor->FileName);
+    item.Path = pg->Editor->FileName;
+    item.View = *b.GetView(pg->View);
+    for (int m = 0; m < 10; ++m)
+        item.Markers[std::size_t(m)] = b.GetMarker(m);
+    MajReouvre();
+}
+
+void TEcrPrin::Reouvre(int i)
+{
+    if (i < 0 || i >= int(Reopen_.Size()))
+        return;
+    const kep::TReopenItem item = Reopen_.Items()[std::size_t(i)];
+    Reopen_.Remove(i);
+    MajReouvre();
+    OuvreFichier(item.Path);
+    if (!PageCourante)
+        return;
+    TTextBuffer& b = PageCourante->Editor->Buffer();
+    if (TEditView* v = b.GetView(PageCourante->View)) {
+        *v = item.View;
+        v->Caret = b.ClampPos(v->Caret);
+        v->SelStart = b.ClampPos(v->SelStart);
+        v->SelEnd = b.ClampPos(v->SelEnd);
+    }
+    if (PageCourante->View == 0)
+        for (int m = 0; m < 10; ++m)
+            if (item.Markers[std::size_t(m)].Line >= 0 && b.GetMarker(m) != item.Markers[std::size_t(m)])
+                b.ToggleMarker(m, item.Markers[std::size_t(m)]);
+    b.SelectView(PageCourante->View);
+    b.SetTopLine(b.View().TopLine);
+    CaretMoved();
+}
+
+void TEcrPrin::OuvreFichiers()
+{
+    for (const QString& f : AskOpenFiles())
+        OuvreFichier(SPath(f));
+}
+
+void TEcrPrin::Nouveau()
+{
+    const QString name = AskSaveName(QPath(kep::FolderOf(NomProjet)));
+    if (!name.isEmpty())
+        OuvreFichier(SPath(name));
+}
+
+// ---- Backups, disk changes, drops -------------------------------------------------
+
+void TEcrPrin::ProgrammeBackup()
+{
+    if (Cfg_->Data.EnableBak) {
+        if (!BackupTimer_) {
+            BackupTimer_ = new QTimer(this);
+            connect(BackupTimer_, &QTimer::timeout, this, &TEcrPrin::SauvegardePeriodique);
+        }
+        const int minutes = std::clamp(Cfg_->Data.DelaiBak, kep::DelaiBakMin, kep::DelaiBakMax);
+        BackupTimer_->start(minutes * 60000);
+    } else {
+        delete BackupTimer_;
+        BackupTimer_ = nullptr;
+    }
+}
+
+void TEcrPrin::SauvegardePeriodique()
+{
+    QStringList failed;
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        const TInfPage* pg = Sources_->Entry(i);
+        TEditeur* ed = pg->Editor;
+        TTextBuffer& b = ed->Buffer();
+        if (pg->View != 0 || !b.Modified() || ed->FileName.empty())
+            continue;
+        const bool clean = b.CleanEol;
+        b.CleanEol = false;
+        if (!b.SaveToFile(ed->FileName + ".bak"))
+            failed << QPath(kep::FileNameOf(ed->FileName));
+        b.CleanEol = clean;
+    }
+    if (!failed.isEmpty())
+        SetPanel(3, QStringLiteral("La sauvegarde automatique n'a pu écrire ") + failed.join(QStringLiteral(", ")));
+}
+
+void TEcrPrin::VerifDatesFichiers()
+{
+    if (VerifEnCours_)
+        return;
+    VerifEnCours_ = true;
+    TEditeur* last = nullptr;
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        TEditeur* ed = Sources_->Entry(i)->Editor;
+        if (ed != last && !ed->FileName.empty())
+            ed->AskReloadIfChanged(this);
+        last = ed;
+    }
+    VerifEnCours_ = false;
+}
+
+void TEcrPrin::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (e->mimeData()->hasUrls())
+        e->acceptProposedAction();
+}
+
+void TEcrPrin::dropEvent(QDropEvent* e)
+{
+    for (const QUrl& url : e->mimeData()->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        QFileInfo fi(url.toLocalFile());
+        if (fi.isSymLink())
+            fi = QFileInfo(fi.symLinkTarget());
+        if (fi.exists() && !fi.isDir())
+            OuvreFichier(SPath(fi.absoluteFilePath()));
+    }
+    e->acceptProposedAction();
+}

@@ -1,0 +1,158 @@
+#pragma once
+// The main window: start-up, the menus, the status bar, the open files and
+// their views (the sources list), the reopen list, the project session and
+// the three ways to quit.
+#include "app/U_Session.h"
+#include "config/UF_Cfg.h"
+#include "platform/ProjectInstance.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QHeaderView;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QStandardItemModel;
+class QTimer;
+class TEditeur;
+class TSources;
+struct TInfPage;
+
+// The project's make file and programmer driver; the protected mode.
+extern std::string NomMakeFile;
+extern std::string NomProgFile;
+extern bool ProjetProtege;
+
+class TEcrPrin : public QMainWindow {
+    Q_OBJECT
+public:
+    // Answers of the save question.
+    enum TReponse { rOui, rNon, rAnnuler, rTous };
+
+    explicit TEcrPrin(kep::TCfgStart start, QWidget* parent = nullptr);
+    ~TEcrPrin() override;
+
+    // The start-up steps; false when the program must end without showing
+    // its window.
+    bool FormCreate();
+    bool Started() const { return Started_; }
+
+    // ---- Project -------------------------------------------------------------
+    bool ChargeProjet();
+    void SauveProjet();
+    bool FermeProjet();
+    void FermeTout();
+    void MasqueProtege(bool masque);
+    void ActiveMenusFichier(bool active);
+    void EffaceFichiers(const std::string& masks);
+
+    // ---- Files and entries --------------------------------------------------------
+    // `settings`: the file's own record (tabs in pixels unless `tabsInPixels`
+    // is false), or the type's when null.
+    void OuvreFichier(const std::string& name, const kep::TInfosFich* settings = nullptr, bool tabsInPixels = true);
+    bool FermePage(int index, bool ask);
+    void ChoisitPage(int index);
+    bool SauvePage(int index);
+    bool DemandeSauve(int index, bool& tous);
+    bool SauveSous();
+    void MemoReouvre(int index);
+    void Reouvre(int item); // click on a reopen item
+    void MajReglette();
+    void ProgrammeBackup();
+    void SauvegardePeriodique();
+    void VerifDatesFichiers();
+
+    TSources* Sources() const { return Sources_; }
+    kep::TEcrCfg* Cfg() const { return Cfg_.get(); }
+    TEditeur* EditeurCourant() const;
+    const kep::TReopenList& Reopen() const { return Reopen_; }
+    QMenu* ReopenMenu() const { return MF_ReOuvre; }
+    QString Panel(int i) const;
+    void SetPanel(int i, const QString& text);
+    QAction* Action(const char* name) const;
+    QMenu* Menu(const char* name) const;
+    QTimer* BackupTimer() const { return BackupTimer_; }
+
+    bool MakeEnCours = false;
+
+    // Ways to ask and tell the user; tests replace them.
+    std::function<void(const QString& text)> ShowMessage;          // plain box
+    std::function<void(const QString& text)> ShowWarning;          // "Avertissement"
+    std::function<void(const QString& text)> ShowError;            // "Erreur"
+    std::function<void(const QString& caption, const QString& text)> ShowTitled;
+    std::function<TReponse(const QString& text, bool tous)> AskSave; // "Confirmation"
+    std::function<QString(const QString& start)> AskSaveName;       // SaveDlg
+    std::function<QStringList()> AskOpenFiles;                      // DlgOuvreFichier
+    std::function<std::string()> ChooseProject;                     // TEcrProj, empty = cancelled
+    // The login that shows the developer menus.
+    static constexpr const char* DeveloperLogin = "kepdev";
+    std::function<std::string()> LoginName;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreeMenus();
+    void CreePopups();
+    QAction* Item(QMenu* menu, const char* name, const QString& caption, bool p, const QString& shortcut = {},
+                  bool enabled = false);
+    void ActiveRaccourcis(bool active);
+    void MajMenuOutils();
+    void MajReouvre();
+    void MSp_MontreMenuClick();
+    void CaretMoved();
+    void ModifiedToggled();
+    void InsReplSwapped();
+    void OuvreEditionMenu();
+    void OuvrePmEdit();
+    void OuvrePmSources();
+    void AssigneEditeur(TEditeur* ed);
+    void RenommeVues(TEditeur* ed, const std::string& oldName);
+    int IndexDe(const TInfPage* page) const;
+    int EntreeCible() const; // the entry the popup commands act on
+    bool FormCloseQuery();
+    kep::TSessionState EtatSession() const;
+    void OuvreFichiers();
+    void Nouveau();
+
+    kep::TCfgStart Start_;
+    std::unique_ptr<kep::TEcrCfg> Cfg_;
+    kep::TProjectInstance Instance_;
+    kep::TReopenList Reopen_;
+    bool Started_ = false;
+    bool VerifEnCours_ = false;
+    bool Closing_ = false;
+
+    QWidget* pSource;
+    QHeaderView* TabBar;
+    QStandardItemModel* TabModel_;
+    QStackedWidget* Pile_;
+    QSplitter* Splitter1;
+    QWidget* PanneauDroit;
+    TSources* Sources_;
+    QLabel* Etat_[4];
+    QTimer* BackupTimer_ = nullptr;
+
+    QMenu* M_Fichier;
+    QMenu* MF_ReOuvre;
+    QMenu* M_Edition;
+    QMenu* M_Selection;
+    QMenu* M_Chercher;
+    QMenu* M_Construire;
+    QMenu* M_Outils;
+    QMenu* M_Special;
+    QMenu* PM_Edit;
+    QMenu* PM_Sources;
+    QMenu* PM_TabBar;
+    QAction* MO__1;
+};

@@ -270,6 +270,7 @@ TEST_F(TProjDialog, SearchFindsProjectsAndCanBeStopped)
     QTest::mouseClick(dlg->btnCherche, Qt::LeftButton);
     ASSERT_TRUE(dlg->Searching());
     QTest::qWait(5);
+    Grab(*dlg, "recherche");
     QTest::mouseClick(dlg->btnCherche, Qt::LeftButton);
     EXPECT_FALSE(dlg->Searching());
     EXPECT_TRUE(TEcrProj::SearchAbort);

@@ -81,6 +81,8 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     lay->setContentsMargins(0, 0, 0, 0);
     lay->setSpacing(0);
     TabModel_ = new QStandardItemModel(0, 6, this);
+    for (int i = 0; i < 6; ++i)
+        TabModel_->setHeaderData(i, Qt::Horizontal, QString());
     TabBar = new QHeaderView(Qt::Horizontal, pSource);
     TabBar->setObjectName(QStringLiteral("TabBar"));
     TabBar->setModel(TabModel_);

@@ -1,0 +1,74 @@
+// Names, the command line and the cleaning masks.
+#include "app/AppTestDir.h"
+#include "app/U_Session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace kep;
+
+TEST(SessionNames, CommandLineTakesOnlyProjectFiles)
+{
+    EXPECT_TRUE(ArgumentsAccepted({}));
+    EXPECT_TRUE(ArgumentsAccepted({"/p/demo.pja"}));
+    EXPECT_TRUE(ArgumentsAccepted({"/p/demo.PJA"}));
+    EXPECT_TRUE(ArgumentsAccepted({"demo.Pja", "ignored"}));
+    EXPECT_FALSE(ArgumentsAccepted({"/p/demo.asm"}));
+    EXPECT_FALSE(ArgumentsAccepted({"/p/pja"}));
+    EXPECT_FALSE(ArgumentsAccepted({"/p/x.pja/demo"}));
+    EXPECT_FALSE(ArgumentsAccepted({"/p/demo.pja.bak"}));
+    EXPECT_FALSE(ArgumentsAccepted({""}));
+}
+
+TEST(SessionNames, EntryNamesAndTitles)
+{
+    EXPECT_EQ(EntryName("/P/Main.ASM", 0, 1), "main.asm");
+    EXPECT_EQ(EntryName("/P/Main.ASM", 1, 3), "main.asm(2)");
+    EXPECT_EQ(EntryName("/P/\xC9T\xC9.asm", 0, 1), "\xC9t\xC9.asm"); // ASCII letters only
+    EXPECT_EQ(ProjectTitle("/home/u/proj/Demo.pja"), "KEP - DEMO (/home/u/proj/)");
+    EXPECT_TRUE(SamePath("/a/B.asm", "/A/b.ASM"));
+    EXPECT_FALSE(SamePath("/a/b.asm", "/a/b.as"));
+}
+
+TEST(SessionNames, RelativeAndExpandedPaths)
+{
+    TAppTestDir dir;
+    dir.Write("Src/Main.asm", "x");
+    EXPECT_EQ(RelativePath(dir.Dir() + "/", dir.Path("Src/Main.asm")), "Src/Main.asm");
+    EXPECT_EQ(RelativePath(dir.Path("Src") + "/", dir.Path("other.asm")), "../other.asm");
+    // Written on Windows: upper case, backslashes.
+    EXPECT_EQ(ExpandName(dir.Dir() + "/", "SRC\\MAIN.ASM"), dir.Path("Src/Main.asm"));
+    EXPECT_EQ(ExpandName(dir.Dir(), "src/../src/main.asm"), dir.Path("Src/Main.asm"));
+    EXPECT_EQ(ExpandName(dir.Dir(), "/abs/x.asm"), "/abs/x.asm");
+    EXPECT_EQ(ExpandName(dir.Dir(), "NEW.ASM"), dir.Path("NEW.ASM")); // no match: as written
+    EXPECT_EQ(ExpandName(dir.Dir(), "  "), "");
+}
+
+TEST(SessionNames, MasksSkipEmptyPartsAndBlanks)
+{
+    EXPECT_EQ(SplitMasks("*.cod; *.map;;  *.err ;"), (std::vector<std::string>{"*.cod", "*.map", "*.err"}));
+    EXPECT_EQ(SplitMasks(" ; ;"), std::vector<std::string>{});
+    EXPECT_EQ(SplitMasks("*.obj"), std::vector<std::string>{"*.obj"});
+}
+
+TEST(SessionNames, CleaningDeletesMatchingFilesOnly)
+{
+    TAppTestDir dir;
+    for (const char* f : {"a.cod", "B.MAP", "c.asm", "d.err", "noext", "e.sym"})
+        dir.Write(f, "x");
+    std::filesystem::create_directories(dir.Path("keep.cod"));
+    std::vector<std::string> failed;
+    EffaceFichiers(dir.Dir() + "/", " *.cod;; *.map ;*.err;  ", [&](const std::string& n) { failed.push_back(n); });
+    EXPECT_TRUE(failed.empty());
+    EXPECT_FALSE(dir.Exists("a.cod"));
+    EXPECT_FALSE(dir.Exists("B.MAP")); // case ignored, as on Windows
+    EXPECT_FALSE(dir.Exists("d.err"));
+    EXPECT_TRUE(dir.Exists("c.asm"));
+    EXPECT_TRUE(dir.Exists("e.sym"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path("keep.cod")));
+    EffaceFichiers(dir.Dir(), "noext.*", nullptr);
+    EXPECT_FALSE(dir.Exists("noext"));
+    EffaceFichiers(dir.Dir(), "", nullptr);
+    EXPECT_TRUE(dir.Exists("c.asm"));
+}

@@ -618,8 +618,16 @@ void TEcrPrin::CaretMoved()
     const TTextPos c = ed->Buffer().Caret();
     SetPanel(0, QStringLiteral("%1 : %2").arg(c.Line + 1).arg(c.Col));
     SetPanel(3, QString());
-    M_Selection->menuAction()->setEnabled(ed->Buffer().HasSelection());
-    M_Selection->setEnabled(ed->Buffer().HasSelection());
+    MajSelection();
+    // The selection may change after the caret has moved (extending moves).
+    QTimer::singleShot(0, this, &TEcrPrin::MajSelection);
+}
+
+void TEcrPrin::MajSelection()
+{
+    const TEditeur* ed = EditeurCourant();
+    const bool sel = ed && ed->Buffer().HasSelection();
+    M_Selection->menuAction()->setEnabled(sel);
 }
 
 void TEcrPrin::ModifiedToggled()
@@ -927,7 +935,13 @@ void TEcrPrin::dragEnterEvent(QDragEnterEvent* e)
 
 void TEcrPrin::dropEvent(QDropEvent* e)
 {
-    for (const QUrl& url : e->mimeData()->urls()) {
+    FichiersDeposes(e->mimeData()->urls());
+    e->acceptProposedAction();
+}
+
+void TEcrPrin::FichiersDeposes(const QList<QUrl>& urls)
+{
+    for (const QUrl& url : urls) {
         if (!url.isLocalFile())
             continue;
         QFileInfo fi(url.toLocalFile());
@@ -936,5 +950,4 @@ void TEcrPrin::dropEvent(QDropEvent* e)
         if (fi.exists() && !fi.isDir())
             OuvreFichier(SPath(fi.absoluteFilePath()));
     }
-    e->acceptProposedAction();
 }

@@ -7,6 +7,7 @@
 #include "platform/ProjectInstance.h"
 
 #include <QMainWindow>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -67,6 +68,8 @@ public:
     void ProgrammeBackup();
     void SauvegardePeriodique();
     void VerifDatesFichiers();
+    // Dropped files: links lead to their targets; folders are ignored.
+    void FichiersDeposes(const QList<QUrl>& urls);
 
     TSources* Sources() const { return Sources_; }
     kep::TEcrCfg* Cfg() const { return Cfg_.get(); }
@@ -111,6 +114,7 @@ private:
     void MajReouvre();
     void MSp_MontreMenuClick();
     void CaretMoved();
+    void MajSelection();
     void ModifiedToggled();
     void InsReplSwapped();
     void OuvreEditionMenu();

@@ -1,0 +1,270 @@
+// Files and entries: opening, views, closing, saving, the save questions,
+// the reopen list, the status bar and a whole session coming back.
+#include "app/PrinFixture.h"
+
+#include "platform/FileIo.h"
+
+
+class TPrinFiles : public TPrinFixture {
+protected:
+    bool StartWith(std::initializer_list<const char*> files)
+    {
+        std::string text = "[Global]\r\nNbrEdit=" + std::to_string(files.size()) + "\r\n";
+        int i = 0;
+        for (const char* f : files) {
+            Source(f);
+            text += "[Edit" + std::to_string(i++) + "]\r\nNom=" + f + "\r\n";
+        }
+        ProjectPath = Project(text);
+        return Start({ProjectPath});
+    }
+    std::string ProjectPath;
+};
+
+TEST_F(TPrinFiles, ClosingEntriesSelectsThePreviousOne)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm", "c.asm", "d.asm"}));
+    W->ChoisitPage(2);
+    ASSERT_TRUE(W->FermePage(2, true));
+    EXPECT_EQ(Names(), (QStringList{"a.asm", "b.asm", "d.asm"}));
+    EXPECT_EQ(S().ItemIndex(), 1);
+    EXPECT_EQ(PageCourante, S().Entry(1));
+    EXPECT_EQ(W->windowTitle(), QString::fromStdString("KEP - " + Dir.Path("p/b.asm")));
+    W->ChoisitPage(0);
+    ASSERT_TRUE(W->FermePage(0, true));
+    EXPECT_EQ(Names(), (QStringList{"b.asm", "d.asm"}));
+    EXPECT_EQ(S().ItemIndex(), 0); // the new first entry
+    // Closing an entry that is not the current one keeps the current one.
+    W->ChoisitPage(1);
+    ASSERT_TRUE(W->FermePage(0, true));
+    EXPECT_EQ(Names(), QStringList{"d.asm"});
+    EXPECT_EQ(S().ItemIndex(), 0);
+    EXPECT_EQ(S().CurrentPage(), 0);
+    EXPECT_EQ(PageCourante->Editor->FileName, Dir.Path("p/d.asm"));
+    ASSERT_TRUE(W->FermePage(0, true));
+    EXPECT_EQ(PageCourante, nullptr);
+    EXPECT_FALSE(W->Action("MF_Ferme")->isEnabled());
+    EXPECT_FALSE(W->Menu("M_Edition")->menuAction()->isEnabled());
+}
+
+TEST_F(TPrinFiles, ViewsAreNumberedAndRenamedOnClosing)
+{
+    ASSERT_TRUE(StartWith({"main.asm", "other.asm"}));
+    W->ChoisitPage(0);
+    W->Action("MF_NouvVue")->trigger();
+    EXPECT_EQ(Names(), (QStringList{"main.asm(1)", "main.asm(2)", "other.asm"}));
+    EXPECT_EQ(S().ItemIndex(), 1);
+    W->OuvreFichier(Dir.Path("p/MAIN.asm")); // same file, other case
+    EXPECT_EQ(Names(), (QStringList{"main.asm(1)", "main.asm(2)", "main.asm(3)", "other.asm"}));
+    EXPECT_EQ(Ed(0)->Buffer().ViewCount(), 3);
+    S().SetText(0, "Init"); // a name the user gave
+    ASSERT_TRUE(W->FermePage(1, true));
+    EXPECT_EQ(Names(), (QStringList{"Init", "main.asm(2)", "other.asm"}));
+    EXPECT_EQ(S().Entry(1)->View, 1);
+    ASSERT_TRUE(W->FermePage(1, true));
+    EXPECT_EQ(Names(), (QStringList{"Init", "other.asm"}));
+    EXPECT_EQ(Ed(0)->Buffer().ViewCount(), 1);
+    EXPECT_TRUE(Asked.isEmpty()); // a view closes without a question
+}
+
+TEST_F(TPrinFiles, SaveQuestionsWithTousSaveTheRestWithoutAsking)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm", "c.asm"}));
+    for (int i : {0, 2}) {
+        W->ChoisitPage(i);
+        Ed(i)->Buffer().InsertText("X");
+    }
+    Answers = {TEcrPrin::rTous};
+    EXPECT_TRUE(W->close());
+    EXPECT_EQ(Asked, QStringList{"a.asm a \u00e9t\u00e9 modifi\u00e9.\r\nVoulez vous le sauver ?"});
+    EXPECT_EQ(OfferedTous, std::vector<bool>{true});
+    EXPECT_EQ(Dir.Read("p/a.asm").substr(0, 1), "X");
+    EXPECT_EQ(Dir.Read("p/c.asm").substr(0, 1), "X");
+}
+
+TEST_F(TPrinFiles, CancellingAQuestionKeepsEverythingOpen)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm"}));
+    Ed(1)->Buffer().InsertText("Y");
+    Answers = {TEcrPrin::rAnnuler};
+    EXPECT_FALSE(W->close());
+    EXPECT_TRUE(W->isVisible());
+    EXPECT_EQ(S().Count(), 2);
+    EXPECT_NE(Dir.Read("p/b.asm").substr(0, 1), "Y");
+    // Closing the file itself asks without "Tous"; "Non" drops the changes.
+    Answers = {TEcrPrin::rNon};
+    W->ChoisitPage(1);
+    W->Action("MF_Ferme")->trigger();
+    EXPECT_EQ(OfferedTous.back(), false);
+    EXPECT_EQ(Names(), QStringList{"a.asm"});
+    EXPECT_NE(Dir.Read("p/b.asm").substr(0, 1), "Y");
+}
+
+TEST_F(TPrinFiles, FailedSaveIsReportedAndStopsTheClose)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    Ed(0)->Buffer().InsertText("Z");
+    chmod(Dir.Path("p/a.asm").c_str(), 0444);
+    Answers = {TEcrPrin::rOui};
+    EXPECT_FALSE(W->close());
+    EXPECT_EQ(Errors, QStringList{"a.asm n'a pu \u00eatre sauv\u00e9."});
+    EXPECT_TRUE(Ed(0)->Buffer().Modified());
+    chmod(Dir.Path("p/a.asm").c_str(), 0644);
+    Answers = {TEcrPrin::rNon};
+    EXPECT_TRUE(W->close());
+}
+
+TEST_F(TPrinFiles, ReopenRestoresCaretSelectionAndMarkers)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm"}));
+    W->ChoisitPage(0);
+    TTextBuffer& b = Ed(0)->Buffer();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(Ed(0), Qt::Key_Down);
+    QTest::keyClick(Ed(0), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(W->Panel(0), "4 : 2");
+    W->Action("PM_E_M2")->trigger();
+    EXPECT_EQ(b.GetMarker(2), (TTextPos{3, 2}));
+    W->Action("MF_Ferme")->trigger();
+    EXPECT_EQ(Names(), QStringList{"b.asm"});
+    ASSERT_EQ(W->ReopenMenu()->actions().size(), 1);
+    EXPECT_EQ(W->ReopenMenu()->actions()[0]->text(), QString::fromStdString(Dir.Path("p/a.asm")));
+
+    W->ReopenMenu()->actions()[0]->trigger();
+    EXPECT_EQ(Names(), (QStringList{"b.asm", "a.asm"}));
+    TTextBuffer& r = Ed(1)->Buffer();
+    EXPECT_EQ(r.Caret(), (TTextPos{3, 2}));
+    EXPECT_EQ(r.GetSelStart(), (TTextPos{3, 1}));
+    EXPECT_EQ(r.GetSelEnd(), (TTextPos{3, 2}));
+    EXPECT_EQ(r.GetMarker(2), (TTextPos{3, 2}));
+    EXPECT_EQ(W->Panel(0), "4 : 2");
+    EXPECT_TRUE(W->ReopenMenu()->actions().isEmpty());
+    EXPECT_FALSE(W->ReopenMenu()->menuAction()->isEnabled());
+}
+
+TEST_F(TPrinFiles, FileWithSeveralViewsIsNotRemembered)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    W->Action("MF_NouvVue")->trigger();
+    W->Action("MF_Ferme")->trigger();
+    EXPECT_EQ(W->Reopen().Size(), 0u);
+    EXPECT_EQ(Names(), QStringList{"a.asm"});
+}
+
+TEST_F(TPrinFiles, StatusBarFollowsTheEditor)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    TEditeur* ed = Ed(0);
+    EXPECT_EQ(W->Panel(0), "1 : 1");
+    EXPECT_EQ(W->Panel(1), "");
+    EXPECT_EQ(W->Panel(2), "Insertion");
+    W->SetPanel(3, "message");
+    QTest::keyClick(ed, Qt::Key_Down);
+    QTest::keyClick(ed, Qt::Key_End);
+    EXPECT_EQ(W->Panel(0), QString("2 : %1").arg(ed->Buffer().GetLine(1).size() + 1));
+    EXPECT_EQ(W->Panel(3), "");
+    EXPECT_FALSE(W->Menu("M_Selection")->menuAction()->isEnabled());
+    QTest::keyClick(ed, Qt::Key_Left, Qt::ShiftModifier);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(W->Menu("M_Selection")->menuAction()->isEnabled());
+    QTest::keyClick(ed, Qt::Key_Home);
+    QTest::keyClicks(ed, "k");
+    EXPECT_EQ(W->Panel(1), "Modifi\u00e9");
+    QTest::keyClick(ed, Qt::Key_Insert);
+    EXPECT_EQ(W->Panel(2), "Remplacement");
+    W->SetPanel(3, "message");
+    QTest::mouseClick(ed->viewport(), Qt::LeftButton, {}, QPoint(60, 5));
+    EXPECT_EQ(W->Panel(3), "");
+}
+
+TEST_F(TPrinFiles, FilesOutsideTheProjectFolderOpenReadOnly)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    const std::string outside = Dir.Write("elsewhere/x.asm", "nop\r\n");
+    W->OuvreFichier(outside);
+    EXPECT_TRUE(Ed(1)->Buffer().ReadOnly);
+    EXPECT_EQ(W->Panel(1), "Lecture seule");
+    EXPECT_FALSE(Ed(0)->Buffer().ReadOnly);
+}
+
+TEST_F(TPrinFiles, SaveAsRenamesTheEntriesOrRefusesAnOpenName)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm"}));
+    W->ChoisitPage(0);
+    W->Action("MF_NouvVue")->trigger();
+    SaveName = QString::fromStdString(Dir.Path("p/b.asm"));
+    W->Action("MF_EnregSous")->trigger();
+    EXPECT_EQ(Titled, QStringList{"Impossible d'utiliser ce nom.|Le fichier b.asm est utilis\u00e9."});
+    EXPECT_EQ(Ed(0)->FileName, Dir.Path("p/a.asm"));
+    SaveName = QString::fromStdString(Dir.Path("p/New.asm"));
+    W->Action("MF_EnregSous")->trigger();
+    EXPECT_EQ(Ed(0)->FileName, Dir.Path("p/New.asm"));
+    EXPECT_EQ(Names(), (QStringList{"new.asm(1)", "new.asm(2)", "b.asm"}));
+    EXPECT_TRUE(Dir.Exists("p/New.asm"));
+}
+
+TEST_F(TPrinFiles, PeriodicBackupWritesModifiedNamedFilesOnly)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm"}));
+    Ed(0)->Buffer().InsertText("W  ");
+    Ed(0)->Buffer().CleanEol = true; // off for the copy only
+    W->SauvegardePeriodique();
+    EXPECT_TRUE(Dir.Exists("p/a.asm.bak"));
+    EXPECT_FALSE(Dir.Exists("p/b.asm.bak"));
+    EXPECT_EQ(Dir.Read("p/a.asm.bak").substr(0, 3), "W  ");
+    EXPECT_TRUE(Ed(0)->Buffer().Modified());
+    EXPECT_TRUE(Ed(0)->Buffer().CleanEol);
+    EXPECT_NE(Dir.Read("p/a.asm").substr(0, 1), "W");
+}
+
+TEST_F(TPrinFiles, DroppedFilesOpenAndFoldersAreIgnored)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    const std::string target = Source("t.asm");
+    std::filesystem::create_symlink(target, Dir.Path("link.asm"));
+    std::filesystem::create_directories(Dir.Path("p/folder"));
+    W->FichiersDeposes({QUrl::fromLocalFile(QString::fromStdString(Dir.Path("link.asm"))),
+                  QUrl::fromLocalFile(QString::fromStdString(Dir.Path("p/folder"))),
+                  QUrl::fromLocalFile(QString::fromStdString(Dir.Path("p/none.asm")))});
+    EXPECT_EQ(Names(), (QStringList{"a.asm", "t.asm"}));
+    EXPECT_EQ(Ed(1)->FileName, target);
+}
+
+TEST_F(TPrinFiles, WholeSessionComesBackAfterQuitting)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm", "c.asm"}));
+    W->ChoisitPage(1);
+    W->Action("MF_NouvVue")->trigger(); // b.asm(2) at 2
+    TTextBuffer& b = Ed(1)->Buffer();
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(Ed(2), Qt::Key_Down);
+    W->Action("PM_E_M7")->trigger();
+    W->ChoisitPage(3); // c.asm
+    W->ChoisitPage(0);
+    QTest::keyClick(Ed(0), Qt::Key_Down);
+    QTest::keyClick(Ed(0), Qt::Key_Down, Qt::ShiftModifier);
+    W->ChoisitPage(3);
+    W->Action("MF_Ferme")->trigger(); // c.asm to the reopen list
+    W->ChoisitPage(2);
+    const TTextPos caret2 = b.GetView(1)->Caret;
+    const int top2 = b.GetView(1)->TopLine;
+    EXPECT_EQ(caret2.Line, 30);
+    ASSERT_TRUE(W->close());
+    W.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    ASSERT_TRUE(Start({ProjectPath}));
+    EXPECT_EQ(Names(), (QStringList{"a.asm", "b.asm(1)", "b.asm(2)"}));
+    EXPECT_EQ(S().ItemIndex(), 2);
+    EXPECT_EQ(S().PreviousPage(), 0);
+    TTextBuffer& nb = Ed(1)->Buffer();
+    EXPECT_EQ(nb.GetView(1)->Caret, caret2);
+    EXPECT_EQ(nb.GetView(1)->TopLine, top2);
+    EXPECT_EQ(nb.GetMarker(7), (TTextPos{30, 1}));
+    EXPECT_EQ(nb.ActiveView(), 1);
+    TTextBuffer& na = Ed(0)->Buffer();
+    EXPECT_EQ(na.GetView(0)->SelStart, (TTextPos{1, 1}));
+    EXPECT_EQ(na.GetView(0)->SelEnd, (TTextPos{2, 1}));
+    ASSERT_EQ(W->Reopen().Size(), 1u);
+    EXPECT_EQ(W->Reopen().Items()[0].Path, Dir.Path("p/c.asm"));
+}

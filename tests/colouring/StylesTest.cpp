@@ -1,6 +1,6 @@
 // Style tables: built-in values, stored text form, INI round trips.
 #include "editor/U_SyntaxeStyles.h"
-#include "platform_ini/IniTestDir.h"
+#include "support/TestDir.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +86,7 @@ TEST(Styles, CommaLists)
     EXPECT_EQ(TIniFileStyles::JoinCommaList(items), "\"): as\",0,\"\",\"a\"\"b\",#1,(,\"x,y\"");
     EXPECT_EQ(TIniFileStyles::SplitCommaList(TIniFileStyles::JoinCommaList(items)), items);
 
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Path("l.ini");
     TIniFileStyles ini(path);
     ASSERT_TRUE(ini.WriteString("Global", "MarqueErr", TIniFileStyles::JoinCommaList({"): as", "0", "): Lyn", "0"})));
@@ -99,7 +99,7 @@ TEST(Styles, CommaLists)
 
 TEST(Styles, RoundTripThroughTheIniFile)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Path("kep.ini");
     TStyleTable table = DefaultStyles();
     table[stDir] = TStyleEntry{clBlack, clYellow, fsBold, false, true};
@@ -140,7 +140,7 @@ TEST(Styles, RoundTripThroughTheIniFile)
 
 TEST(Styles, LegacyKeysAndFallbacks)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("old.ini",
         "[FT1]\n"
         "Couls0=255,0,Gras\n"      // stDir by its legacy number

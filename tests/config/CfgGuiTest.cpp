@@ -1,5 +1,5 @@
 // The configuration object at start-up, and window positions.
-#include "ConfigTestDir.h"
+#include "support/TestDir.h"
 #include "config/UF_Cfg.h"
 #include "config/U_KepFile.h"
 #include "config/U_WinBounds.h"
@@ -21,7 +21,7 @@ struct TCalls {
     std::vector<QString> Errors;
 };
 
-TCfgStart Start(const TConfigTestDir& dir, TCalls& calls, std::vector<std::string> args = {},
+TCfgStart Start(const TTestDir& dir, TCalls& calls, std::vector<std::string> args = {},
                 std::string version = "2.5.1.7")
 {
     TCfgStart s;
@@ -53,7 +53,7 @@ protected:
         NomProjet.clear();
         NomFichOptions.clear();
     }
-    TConfigTestDir dir_;
+    TTestDir dir_;
 };
 
 } // namespace
@@ -169,7 +169,7 @@ TEST_F(TCfgEnv, UnwritableOptionFileIsReported)
 
 TEST(WinBounds, RoundTripAndLegacyKeysRemoved)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("p.pja", "[Comms]\r\nLeft=30\r\nTop=40\r\nWidth=300\r\nHeight=200\r\nPort=COM1\r\n");
     TIniFilePlus ini(path);
     QWidget w;
@@ -202,7 +202,7 @@ TEST(WinBounds, RoundTripAndLegacyKeysRemoved)
 
 TEST(WinBounds, WildValuesStayOnTheDesktopAndBadNumbersThrow)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("p.pja", "[Huge]\r\nBounds=-2000000000,2000000000,2147483647,999999999\r\n"
                                          "[Bad]\r\nBounds=gauche,1,2,3\r\n"
                                          "[Neg]\r\nBounds=10,10,-50,abc\r\n");

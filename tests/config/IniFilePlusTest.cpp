@@ -1,6 +1,6 @@
 // Typed helpers, window bounds in the file, option file location, and
 // concurrent writers.
-#include "ConfigTestDir.h"
+#include "support/TestDir.h"
 #include "config/U_KepFile.h"
 #include "config/U_Options.h"
 
@@ -14,7 +14,7 @@ using namespace kep;
 
 TEST(IniFilePlus, ReadTabsFirstItemStrictOthersLenient)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("p.pja",
                                 "[A]\r\nTabs=\r\n[B]\r\nTabs=4,x,12\r\n[C]\r\nTabs=zz,8\r\n[D]\r\nTabs= 3 , 6 ,9,12,15,18,21\r\n"
                                 "[E]\r\nTabs=-5,70000\r\n");
@@ -53,7 +53,7 @@ TEST(IniFilePlus, ConversionErrorsAreFrenchAndShortened)
 
 TEST(IniFilePlus, BoundsStoredFormAndLegacyKeys)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("p.pja", "[Old]\r\nLeft=10\r\nTop=20\r\nWidth=300\r\nHeight=200\r\nAutre=1\r\n"
                                          "[Bad]\r\nBounds=x,1,2,3\r\n[Short]\r\nBounds=5,6\r\n");
     TIniFilePlus ini(path);
@@ -77,7 +77,7 @@ TEST(IniFilePlus, BoundsStoredFormAndLegacyKeys)
 
 TEST(OptionFile, BesideTheProgramOnlyWhenItExistsAndTheFolderIsWritable)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const std::string exe = dir.Path("bin/kep");
     dir.Write("bin/kep", "");
     const std::string home = dir.Path("home");
@@ -114,7 +114,7 @@ TEST(OptionFile, BesideTheProgramOnlyWhenItExistsAndTheFolderIsWritable)
 
 TEST(OptionFile, TwoProcessesSavingTogetherLeaveACompleteFile)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Path("kep.ini");
     constexpr int Rounds = 40;
     auto saver = [&](const std::string& tool) {

@@ -1,5 +1,5 @@
 // Loading and saving the option file's sections.
-#include "ConfigTestDir.h"
+#include "support/TestDir.h"
 #include "config/U_Options.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ bool Contains(const std::string& text, const std::string& part)
 
 TEST(Options, EmptyFileTypesGivesExactlyAutresWithDefaults)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("kep.ini", "[Global]\r\nLogMake=1\r\n[FileTypes]\r\n");
     std::vector<std::string> errors;
     const TOptionsKep opts = Load(path, nullptr, &errors);
@@ -60,7 +60,7 @@ TEST(Options, EmptyFileTypesGivesExactlyAutresWithDefaults)
 
 TEST(Options, MissingFileGivesDefaults)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const TOptionsKep opts = Load(dir.Path("none.ini"));
     EXPECT_EQ(opts.TabPath, "/opt/kep/lib/");
     EXPECT_EQ(opts.ProgMake, "/opt/kep/kepmake");
@@ -78,7 +78,7 @@ TEST(Options, MissingFileGivesDefaults)
 
 TEST(Options, FileTypesRoundTripSortedWithStoredForms)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Path("kep.ini");
     TOptionsKep opts = Load(path);
     TInfosFich asmType;
@@ -120,7 +120,7 @@ TEST(Options, FileTypesRoundTripSortedWithStoredForms)
 
 TEST(Options, DelaiBakOffRemovesTheKeyAndOnWritesMinutes)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("kep.ini", "[Global]\r\nDelaiBak=12\r\n");
     TOptionsKep opts = Load(path);
     EXPECT_TRUE(opts.EnableBak);
@@ -154,7 +154,7 @@ TEST(Options, DelaiBakOffRemovesTheKeyAndOnWritesMinutes)
 
 TEST(Options, ToolsSavedWithoutStaleSectionsAndUniqueOnlyWhenFalse)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("kep.ini",
                                 "[Tools]\r\nTool0=Un\r\nTool1=Deux\r\nTool2=Trois\r\n"
                                 "[Tool0]\r\nCmde=/bin/un\r\n"
@@ -194,7 +194,7 @@ TEST(Options, ToolsSavedWithoutStaleSectionsAndUniqueOnlyWhenFalse)
 
 TEST(Options, EmptyStoredValuesKeepTheCurrentOnes)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("kep.ini",
                                 "[Global]\r\nParaMake=\r\nParaMakeAll=\r\nQuitte1=\r\nQuitte2=*.bak\r\n"
                                 "TabPath=\r\nProgMake=/usr/bin/make\r\n");
@@ -218,7 +218,7 @@ TEST(Options, EmptyStoredValuesKeepTheCurrentOnes)
 
 TEST(Options, ProjActNamesTheProjectOnlyWhenNoneIsOpen)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("kep.ini", "[Global]\r\nProjAct=1\r\n[Proj]\r\n0=/p/a.pja\r\n1=/p/b.pja\r\n");
     std::string proj;
     Load(path, &proj);
@@ -234,7 +234,7 @@ TEST(Options, ProjActNamesTheProjectOnlyWhenNoneIsOpen)
 
 TEST(Options, GarbageFilesNeverFailAndFallBack)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Path("kep.ini");
     std::string garbage;
     for (int i = 0; i < 70000; ++i)
@@ -271,7 +271,7 @@ TEST(Options, GarbageFilesNeverFailAndFallBack)
 
 TEST(Options, ConversionErrorsNameTheTypeAndKeepDefaults)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("kep.ini",
                                 "[FileTypes]\r\nFT0=Asm\r\n[FT0]\r\nExt=.ASM\r\nOpts=zz\r\nTabs=abc,1,2\r\n"
                                 "Size=douze\r\nBackup=2\r\n");
@@ -294,7 +294,7 @@ TEST(Options, ConversionErrorsNameTheTypeAndKeepDefaults)
 
 TEST(Options, FontSizeAndBackupCountOutOfRangeFallBack)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Write("kep.ini", "[FileTypes]\r\nFT0=A\r\nFT1=B\r\nFT2=C\r\n"
                                            "[FT0]\r\nSize=0\r\nBackup=2000000000\r\n"
                                            "[FT1]\r\nSize=99999\r\nBackup=-4\r\n"
@@ -311,7 +311,7 @@ TEST(Options, FontSizeAndBackupCountOutOfRangeFallBack)
 
 TEST(Options, ErrorDefaultsUseCommaTextQuoting)
 {
-    TConfigTestDir dir;
+    TTestDir dir;
     const auto path = dir.Path("kep.ini");
     TIniFilePlus ini(path);
     TErrDefaults err;

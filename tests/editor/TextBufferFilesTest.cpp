@@ -3,6 +3,8 @@
 #include "editor/TextBuffer.h"
 #include "platform/FileIo.h"
 
+#include "support/TestDir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,23 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string t = (fs::temp_directory_path() / "kep-tb-XXXXXX").string();
-        Path = mkdtemp(t.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(Path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(Path, ec);
-    }
-    std::string File(const std::string& name) const { return (fs::path(Path) / name).string(); }
-    std::string Path;
-};
 
 void WriteBytes(const std::string& path, std::string_view bytes)
 {
@@ -58,7 +43,7 @@ std::vector<std::string> Lines(const TTextBuffer& b)
 
 TEST(TextBufferFiles, LineBreaksAndRoundTrips)
 {
-    TempDir dir;
+    TTestDir dir;
     struct Case {
         std::string bytes;
         std::vector<std::string> lines;
@@ -76,7 +61,7 @@ TEST(TextBufferFiles, LineBreaksAndRoundTrips)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));
-        const std::string in = dir.File("in.asm"), out = dir.File("out.asm");
+        const std::string in = dir.Path("in.asm"), out = dir.Path("out.asm");
         WriteBytes(in, c.bytes);
         TTextBuffer b;
         ASSERT_TRUE(b.LoadFromFile(in));
@@ -97,10 +82,10 @@ TEST(TextBufferFiles, MissingFileLeavesTextAlone)
 
 TEST(TextBufferFiles, OemFilesConvertBothWays)
 {
-    TempDir dir;
+    TTestDir dir;
     // "é" is 0x82 in code page 850 and 0xE9 in Windows-1252; "ü" 0x81 / 0xFC.
     const std::string oem = "\x82t\x82\r\n\x81";
-    const std::string path = dir.File("oem.asm");
+    const std::string path = dir.Path("oem.asm");
     WriteBytes(path, oem);
     TTextBuffer b;
     b.OemFile = true;
@@ -113,8 +98,8 @@ TEST(TextBufferFiles, OemFilesConvertBothWays)
 
 TEST(TextBufferFiles, ReadOnlyFileMakesTheBufferReadOnly)
 {
-    TempDir dir;
-    const std::string path = dir.File("ro.asm");
+    TTestDir dir;
+    const std::string path = dir.Path("ro.asm");
     WriteBytes(path, "x");
     chmod(path.c_str(), 0444);
     TTextBuffer b;
@@ -131,8 +116,8 @@ TEST(TextBufferFiles, ReadOnlyFileMakesTheBufferReadOnly)
 
 TEST(TextBufferFiles, FailedSaveKeepsTheOriginal)
 {
-    TempDir dir;
-    const std::string path = dir.File("src.asm");
+    TTestDir dir;
+    const std::string path = dir.Path("src.asm");
     WriteBytes(path, "original\r\n");
     TTextBuffer b;
     ASSERT_TRUE(b.LoadFromFile(path));
@@ -155,16 +140,16 @@ TEST(TextBufferFiles, FailedSaveKeepsTheOriginal)
     EXPECT_EQ(ReadBytes(path), "original\r\n");
     // Nothing but the original is left in the folder.
     std::vector<std::string> names;
-    for (auto& e : fs::directory_iterator(dir.Path))
+    for (auto& e : fs::directory_iterator(dir.Dir()))
         names.push_back(e.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"src.asm"});
 }
 
 TEST(TextBufferFiles, SaveKeepsPermissionsAndSymbolicLinks)
 {
-    TempDir dir;
-    const std::string target = dir.File("real.asm");
-    const std::string link = dir.File("link.asm");
+    TTestDir dir;
+    const std::string target = dir.Path("real.asm");
+    const std::string link = dir.Path("link.asm");
     WriteBytes(target, "old");
     chmod(target.c_str(), 0640);
     fs::create_symlink("real.asm", link);
@@ -179,7 +164,7 @@ TEST(TextBufferFiles, SaveKeepsPermissionsAndSymbolicLinks)
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     // No temporary file is left behind.
     int entries = 0;
-    for (auto& e : fs::directory_iterator(dir.Path)) {
+    for (auto& e : fs::directory_iterator(dir.Dir())) {
         (void)e;
         ++entries;
     }
@@ -188,8 +173,8 @@ TEST(TextBufferFiles, SaveKeepsPermissionsAndSymbolicLinks)
 
 TEST(TextBufferFiles, CleanEolStripsTrailingBlanksAndKeepsUndo)
 {
-    TempDir dir;
-    const std::string path = dir.File("clean.asm");
+    TTestDir dir;
+    const std::string path = dir.Path("clean.asm");
     TTextBuffer b;
     b.SetAllText("a \t\r\nb\r\nc  ");
     b.MarkSaved();
@@ -217,8 +202,8 @@ TEST(TextBufferFiles, CleanEolStripsTrailingBlanksAndKeepsUndo)
 
 TEST(TextBufferFiles, LoadingClearsTheHistoryOfThePreviousText)
 {
-    TempDir dir;
-    const std::string path = dir.File("two.asm");
+    TTestDir dir;
+    const std::string path = dir.Path("two.asm");
     WriteBytes(path, "second text");
     TTextBuffer b;
     b.SetAllText("first");

@@ -6,6 +6,8 @@
 #include "platform/FileIo.h"
 
 #include <QMenu>
+#include "support/TestDir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,17 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-    TempDir()
-    {
-        std::string t = (fs::temp_directory_path() / "kep-ed-XXXXXX").string();
-        Path = mkdtemp(t.data());
-    }
-    ~TempDir() { fs::remove_all(Path); }
-    std::string File(const std::string& n) const { return Path + "/" + n; }
-    std::string Path;
-};
 
 void Write(const std::string& path, const std::string& bytes)
 {
@@ -50,8 +41,8 @@ std::vector<QString> Captions(const QMenu* menu)
 
 TEST(Editeur, SaveRotatesNumberedBackups)
 {
-    TempDir dir;
-    const std::string a = dir.File("a.asm");
+    TTestDir dir;
+    const std::string a = dir.Path("a.asm");
     Write(a, "current");
     Write(a + "1", "older");
     Write(a + "2", "oldest");
@@ -70,23 +61,23 @@ TEST(Editeur, SaveRotatesNumberedBackups)
 
     // Without backups nothing else is written.
     TEditeur plain;
-    plain.FileName = dir.File("b.asm");
+    plain.FileName = dir.Path("b.asm");
     plain.Buffer().SetAllText("x");
     ASSERT_TRUE(plain.Save());
-    EXPECT_FALSE(fs::exists(dir.File("b.asm1")));
+    EXPECT_FALSE(fs::exists(dir.Path("b.asm1")));
 }
 
 TEST(Editeur, MissingFilesAndChangesOnDisk)
 {
-    TempDir dir;
+    TTestDir dir;
     TEditeur ed;
-    ed.FileName = dir.File("none.asm");
+    ed.FileName = dir.Path("none.asm");
     ed.Buffer().SetAllText("kept");
     EXPECT_FALSE(ed.Load());
     EXPECT_EQ(ed.FileDate, 0);
     EXPECT_EQ(ed.Buffer().GetAllText(), "kept");
 
-    ed.FileName = dir.File("c.asm");
+    ed.FileName = dir.Path("c.asm");
     Write(ed.FileName, "one");
     ASSERT_TRUE(ed.Load());
     EXPECT_FALSE(ed.ChangedOnDisk());
@@ -99,32 +90,32 @@ TEST(Editeur, MissingFilesAndChangesOnDisk)
 
 TEST(Editeur, ProcessorTableFollowsLineZero)
 {
-    TempDir dir;
-    fs::copy_file(KEP_SOURCE_DIR "/examples/processors/p16.tab", dir.File("p16.tab"));
-    fs::copy_file(KEP_SOURCE_DIR "/examples/processors/p16.tab", dir.File("other.tab"));
-    TEditeur::TabPath = dir.Path + "/";
+    TTestDir dir;
+    fs::copy_file(KEP_SOURCE_DIR "/examples/processors/p16.tab", dir.Path("p16.tab"));
+    fs::copy_file(KEP_SOURCE_DIR "/examples/processors/p16.tab", dir.Path("other.tab"));
+    TEditeur::TabPath = dir.Dir() + "/";
     ShownEditor<TEditeur> s;
-    EXPECT_EQ(s.ed.TableFileFor("p16.s"), dir.Path + "/p16.tab");
-    EXPECT_EQ(s.ed.TableFileFor("p16"), dir.Path + "/p16.tab");
-    EXPECT_EQ(s.ed.TableFileFor("sub/"), dir.Path + "/sub.tab");
+    EXPECT_EQ(s.ed.TableFileFor("p16.s"), dir.Dir() + "/p16.tab");
+    EXPECT_EQ(s.ed.TableFileFor("p16"), dir.Dir() + "/p16.tab");
+    EXPECT_EQ(s.ed.TableFileFor("sub/"), dir.Dir() + "/sub.tab");
 
-    const std::string src = dir.File("t.asm");
+    const std::string src = dir.Path("t.asm");
     Write(src, "p16\r\n\tmovlw 1\r\n\tgoto $");
     s.ed.FileName = src;
     ASSERT_TRUE(s.ed.Load());
-    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Path + "/p16.tab");
+    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Dir() + "/p16.tab");
     kep::TStyleType style{};
     EXPECT_GT(kep::SharedTokens().Match("MOVLW", 0, style), 0u);
 
     // Typing below line 0 keeps the table; editing line 0 takes another.
-    Write(dir.File("p16.tab"), "garbage that is no table");
+    Write(dir.Path("p16.tab"), "garbage that is no table");
     s.b().SetCaret({1, 1});
     QTest::keyClicks(&s.ed, "x");
-    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Path + "/p16.tab");
+    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Dir() + "/p16.tab");
     s.b().SetCaret({0, 1});
     s.b().SelectRange({0, 1}, {0, 4});
     QTest::keyClicks(&s.ed, "other");
-    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Path + "/other.tab");
+    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Dir() + "/other.tab");
     TEditeur::TabPath.clear();
 }
 

@@ -1,6 +1,6 @@
 // Reading INI files: the Windows rules the stores rely on.
 #include "platform/IniFile.h"
-#include "platform_ini/IniTestDir.h"
+#include "support/TestDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ using Strings = std::vector<std::string>;
 
 TEST(IniFileRead, MissingFileGivesDefaults)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     TIniFile ini(dir.Path("absent.ini"));
     EXPECT_EQ(ini.ReadString("Global", "TabPath", "def"), "def");
     EXPECT_EQ(ini.ReadInteger("Global", "ProjAct", -1), -1);
@@ -28,7 +28,7 @@ TEST(IniFileRead, MissingFileGivesDefaults)
 
 TEST(IniFileRead, CaseBlanksCommentsAndFirstMatch)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("a.ini",
         "orphan=before any section\r\n"
         "[Global]\r\n"
@@ -62,7 +62,7 @@ TEST(IniFileRead, CaseBlanksCommentsAndFirstMatch)
 
 TEST(IniFileRead, HeadersLineEndsAndQuotes)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("b.ini",
         "\xEF\xBB\xBF[First]\n"
         "k=1\n"
@@ -94,7 +94,7 @@ TEST(IniFileRead, HeadersLineEndsAndQuotes)
 
 TEST(IniFileRead, Integers)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("n.ini",
         "[N]\n"
         "plain=42\n"
@@ -137,7 +137,7 @@ TEST(IniFileRead, Integers)
 
 TEST(IniFileRead, GarbageNeverCrashes)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     std::mt19937 rng(1234);
     for (int round = 0; round < 50; ++round) {
         std::string data(std::size_t(rng() % 20000), '\0');
@@ -162,7 +162,7 @@ TEST(IniFileRead, GarbageNeverCrashes)
 
 TEST(IniFileRead, HugeValuesAndNonUtf8)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string big(8 << 20, 'x');
     std::string data = "[S\xFF\xFE]\nk\x80=" + big + "\nnul=a";
     data += '\0';

@@ -1,6 +1,6 @@
 // Writing INI files: each write on disk at once, the rest of the file kept.
 #include "platform/IniFile.h"
-#include "platform_ini/IniTestDir.h"
+#include "support/TestDir.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ const char* const kSample =
 
 TEST(IniFileWrite, ReplacesOnlyTheLineConcerned)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("o.ini", kSample);
     TIniFile ini(path);
     ASSERT_TRUE(ini.WriteString("global", "TABPATH", "/usr/lib/"));
@@ -45,7 +45,7 @@ TEST(IniFileWrite, ReplacesOnlyTheLineConcerned)
 
 TEST(IniFileWrite, NewKeysAndSections)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("o.ini", kSample);
     TIniFile ini(path);
     ASSERT_TRUE(ini.WriteInteger("Proj", "1", 42));
@@ -63,7 +63,7 @@ TEST(IniFileWrite, NewKeysAndSections)
 
 TEST(IniFileWrite, NewFileAndUnixLineEnds)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     TIniFile fresh(dir.Path("new.ini"));
     ASSERT_TRUE(fresh.WriteString("Global", "KepVer", "1.0.0"));
     ASSERT_TRUE(fresh.WriteString("Proj", "0", "x"));
@@ -77,7 +77,7 @@ TEST(IniFileWrite, NewFileAndUnixLineEnds)
 
 TEST(IniFileWrite, EraseAndDelete)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("e.ini",
         "[Tool0]\nCmde=a\nCmde=stale duplicate\nRep=b\n[Keep]\nk=1\n[tool0]\nParm=old\n");
     TIniFile ini(path);
@@ -97,7 +97,7 @@ TEST(IniFileWrite, EraseAndDelete)
 
 TEST(IniFileWrite, ValuesRoundTripExactly)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Path("r.ini");
     const Strings values = {
         "", "plain", "  leading", "trailing\t", "\"quoted\"", "'single'", "\"", "a=b=c",
@@ -127,7 +127,7 @@ TEST(IniFileWrite, ValuesRoundTripExactly)
 
 TEST(IniFileWrite, FailureKeepsFileAndObject)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("ro.ini", "[A]\nx=1\n");
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     TIniFile ini(path);
@@ -150,7 +150,7 @@ TEST(IniFileWrite, FailureKeepsFileAndObject)
 
 TEST(IniFileWrite, WritesKeepChangesOfOtherWriters)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Path("two.ini");
     TIniFile a(path);
     TIniFile b(path);
@@ -169,7 +169,7 @@ TEST(IniFileWrite, WritesKeepChangesOfOtherWriters)
 
 TEST(IniFileWrite, UpdateGroupWritesOnce)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Write("g.ini", "[A]\nx=1\n");
     TIniFile ini(path);
     ini.BeginUpdate();
@@ -197,7 +197,7 @@ TEST(IniFileWrite, UpdateGroupWritesOnce)
 // stores do: the file is complete after every write and keeps every key.
 TEST(IniFileWrite, TwoProcessesWritingTheSameFile)
 {
-    TIniTestDir dir;
+    TTestDir dir;
     const std::string path = dir.Path("shared.ini");
     constexpr int kWrites = 150;
     const auto writer = [&](const std::string& section) {

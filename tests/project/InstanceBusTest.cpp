@@ -1,5 +1,5 @@
 // Two processes exchanging the change message and the project claim.
-#include "ProjTestDir.h"
+#include "support/TestDir.h"
 #include "platform/InstanceBus.h"
 #include "platform/ProjectInstance.h"
 
@@ -33,7 +33,7 @@ QByteArray RunHelper(const QStringList& args)
 
 TEST(InstanceBus, TwoProcessesExchangeTheChangeMessage)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     const QString folder = Q(dir.Dir());
     TInstanceBus bus(folder);
     ASSERT_TRUE(bus.IsListening());
@@ -70,7 +70,7 @@ TEST(InstanceBus, TwoProcessesExchangeTheChangeMessage)
 
 TEST(InstanceBus, DeadListenersAndGarbageAreHarmless)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     const QString folder = Q(dir.Dir());
     // A socket file of a process that no longer runs, and a plain file.
     dir.Write("bus-999999999", "");
@@ -102,7 +102,7 @@ TEST(InstanceBus, DeadListenersAndGarbageAreHarmless)
 
 TEST(ProjectInstance, SecondInstanceRaisesTheFirstInsteadOfOpening)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     const QString folder = Q(dir.Dir());
     const QString project = Q(dir.Write("Projets/Demo.pja", "[Global]\r\nMakeFile=a\r\n"));
     TProjectInstance first(folder);

@@ -1,5 +1,5 @@
 // The project list dialog driven with real clicks.
-#include "ProjTestDir.h"
+#include "support/TestDir.h"
 #include "app/UF_SelDir.h"
 #include "config/U_KepFile.h"
 #include "controls/UC_FolderTree.h"
@@ -81,7 +81,7 @@ protected:
     }
     std::string Ini() const { return dir_.Read("kep.ini"); }
 
-    TProjTestDir dir_;
+    TTestDir dir_;
     std::string a_, b_, c_;
     std::unique_ptr<TInstanceBus> bus_;
     std::vector<QString> messages_;
@@ -362,7 +362,7 @@ TEST(ProjVers, TreeAndButtons)
 
 TEST(SelDir, LayoutFollowsTheSizeAndThePathFollowsTheTree)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     dir.Write("racine/sous dossier/f.txt", "x");
     TEcrSelDir dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Quel répertoire ?"));

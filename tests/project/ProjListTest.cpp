@@ -1,5 +1,5 @@
 // The project list in the option file and the search for project files.
-#include "ProjTestDir.h"
+#include "support/TestDir.h"
 #include "project/U_ProjList.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ std::vector<std::string> SearchAll(const std::string& root, std::size_t step = 3
 
 TEST(ProjList, ProjActMatchesThePositionInTheFileEvenWhenAnEarlierEntryIsDropped)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     const auto a = dir.Write("a.pja", Project);
     const auto c = dir.Write("c.pja", Project);
     const auto d = dir.Write("d.pja", Project);
@@ -67,7 +67,7 @@ TEST(ProjList, ProjActMatchesThePositionInTheFileEvenWhenAnEarlierEntryIsDropped
 
 TEST(ProjList, SavingCreatesMissingProjectsAsEmptyFilesAndWritesNoneChecked)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     const auto ini = dir.Path("kep.ini");
     const auto fresh = dir.Path("nouveau.pja");
     const auto kept = dir.Write("garde.pja", Project);
@@ -88,7 +88,7 @@ TEST(ProjList, SavingCreatesMissingProjectsAsEmptyFilesAndWritesNoneChecked)
 
 TEST(ProjList, GarbageOptionFilesLoadWhatExists)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     const auto a = dir.Write("a.pja", Project);
     const std::string weird = dir.Path("d\xe9j\xe0\xff.pja");
     dir.Write("d\xe9j\xe0\xff.pja", Project);
@@ -103,7 +103,7 @@ TEST(ProjList, GarbageOptionFilesLoadWhatExists)
 
 TEST(ProjSearch, AcceptsPjaInAnyCaseAndSkipsFilesWithoutMakeFile)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     const auto one = dir.Write("racine/un.pja", Project);
     const auto two = dir.Write("racine/sous/Deux.PJA", Project);
     const auto three = dir.Write("racine/sous/plus/bas/trois.PjA", "[global]\r\nmakefile=x.mke\r\n");
@@ -140,7 +140,7 @@ TEST(ProjSearch, AcceptsPjaInAnyCaseAndSkipsFilesWithoutMakeFile)
 
 TEST(ProjSearch, StepsAreBoundedAndShowTheFolderBeingRead)
 {
-    TProjTestDir dir;
+    TTestDir dir;
     for (int i = 0; i < 50; ++i)
         dir.Write("arbre/d" + std::to_string(i) + "/f.txt", "x");
     TProjSearch search(dir.Path("arbre"));

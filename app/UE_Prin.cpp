@@ -498,6 +498,7 @@ void TEcrPrin::closeEvent(QCloseEvent* e)
     if (!Started_ || FormCloseQuery()) {
         Instance_.Release();
         e->accept();
+        emit Ferme();
     } else {
         e->ignore();
     }

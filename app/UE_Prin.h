@@ -97,6 +97,10 @@ public:
     static constexpr const char* DeveloperLogin = "kepdev";
     std::function<std::string()> LoginName;
 
+signals:
+    // The window closed: the program ends even if other windows are open.
+    void Ferme();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;

@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     kep::EnsureKepPipes();
 
     TEcrPrin prin(kep::TCfgStart::FromApplication());
+    QObject::connect(&prin, &TEcrPrin::Ferme, &app, &QApplication::quit, Qt::QueuedConnection);
     if (!prin.FormCreate())
         return 0;
     kep::TEcrProjVers::Instance(&prin).hide();

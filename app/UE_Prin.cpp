@@ -147,7 +147,7 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     PageCourante = nullptr;
 
     ShowMessage = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::NoIcon, Titre_, text, QMessageBox::Ok, this);
         box.exec();
     };
     ShowWarning = [this](const QString& text) {
@@ -281,7 +281,9 @@ bool TEcrPrin::ChargeProjet()
         return false;
 
     setWindowTitle(proj);
-    QApplication::setApplicationDisplayName(Q(kep::ProjectTitle(NomProjet)));
+    // The project's title names the program in message boxes; it is not put
+    // on the window (the window system would append it to every caption).
+    Titre_ = Q(kep::ProjectTitle(NomProjet));
     const std::string folder = kep::FolderOf(NomProjet);
     QDir::setCurrent(QPath(folder));
     setUpdatesEnabled(false);
@@ -478,7 +480,7 @@ void TEcrPrin::FermeTout()
     for (int i = Sources_->Count() - 1; i >= 0; --i)
         FermePage(i, false);
     setUpdatesEnabled(true);
-    QApplication::setApplicationDisplayName(QStringLiteral("KEP "));
+    Titre_ = QStringLiteral("KEP ");
 }
 
 void TEcrPrin::EffaceFichiers(const std::string& masks)

@@ -81,6 +81,8 @@ public:
     QAction* Action(const char* name) const;
     QMenu* Menu(const char* name) const;
     QTimer* BackupTimer() const { return BackupTimer_; }
+    // The application's title: "KEP", then the project's title.
+    const QString& Titre() const { return Titre_; }
 
     bool MakeEnCours = false;
 
@@ -139,7 +141,7 @@ private:
     kep::TReopenList Reopen_;
     bool Started_ = false;
     bool VerifEnCours_ = false;
-    bool Closing_ = false;
+    QString Titre_ = QStringLiteral("KEP");
 
     QWidget* pSource;
     QHeaderView* TabBar;

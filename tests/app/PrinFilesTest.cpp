@@ -4,6 +4,8 @@
 
 #include "platform/FileIo.h"
 
+#include <QClipboard>
+
 
 class TPrinFiles : public TPrinFixture {
 protected:
@@ -267,4 +269,67 @@ TEST_F(TPrinFiles, WholeSessionComesBackAfterQuitting)
     EXPECT_EQ(na.GetView(0)->SelEnd, (TTextPos{2, 1}));
     ASSERT_EQ(W->Reopen().Size(), 1u);
     EXPECT_EQ(W->Reopen().Items()[0].Path, Dir.Path("p/c.asm"));
+}
+
+TEST_F(TPrinFiles, EditMenusFollowSelectionUndoAndClipboard)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    TEditeur* ed = Ed(0);
+    QApplication::clipboard()->clear();
+    emit W->Menu("M_Edition")->aboutToShow();
+    EXPECT_FALSE(W->Action("ME_Annuler")->isEnabled());
+    EXPECT_FALSE(W->Action("ME_Couper")->isEnabled());
+    EXPECT_FALSE(W->Action("ME_Copier")->isEnabled());
+    EXPECT_FALSE(W->Action("ME_Coller")->isEnabled());
+    QTest::keyClick(ed, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(ed, Qt::Key_Right, Qt::ShiftModifier);
+    emit W->Menu("M_Edition")->aboutToShow();
+    EXPECT_TRUE(W->Action("ME_Couper")->isEnabled());
+    EXPECT_TRUE(W->Action("ME_Copier")->isEnabled());
+    W->Action("ME_Copier")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "  ");
+    emit W->Menu("M_Edition")->aboutToShow();
+    EXPECT_TRUE(W->Action("ME_Coller")->isEnabled());
+    emit W->Menu("M_Edition")->aboutToHide(); // shortcuts reach the commands again
+    EXPECT_TRUE(W->Action("ME_Annuler")->isEnabled());
+    W->Action("ME_Couper")->trigger();
+    emit W->Menu("M_Edition")->aboutToShow();
+    EXPECT_TRUE(W->Action("ME_Annuler")->isEnabled());
+    EXPECT_FALSE(W->Action("ME_Couper")->isEnabled());
+    W->Action("ME_Annuler")->trigger();
+    EXPECT_EQ(ed->Buffer().GetLine(0).substr(0, 8), "        ");
+    // The editor popup.
+    emit W->findChild<QMenu*>("PM_Edit")->aboutToShow();
+    EXPECT_FALSE(W->Action("PM_E_Couper")->isEnabled());
+    EXPECT_TRUE(W->Action("PM_E_Coller")->isEnabled());
+}
+
+TEST_F(TPrinFiles, SourcesPopupActsOnItsTargetEntry)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm"}));
+    QMenu* pm = W->findChild<QMenu*>("PM_Sources");
+    ASSERT_NE(pm, nullptr);
+    W->ChoisitPage(1);
+    pm->setProperty("tag", 0);
+    emit pm->aboutToShow();
+    EXPECT_EQ(W->Action("PM_S_Nom")->text(), "a.asm");
+    EXPECT_FALSE(W->Action("PM_S_LectSeule")->isChecked());
+    W->Action("PM_S_LectSeule")->trigger();
+    EXPECT_TRUE(Ed(0)->Buffer().ReadOnly);
+    EXPECT_FALSE(Ed(1)->Buffer().ReadOnly);
+    W->Action("PM_S_NoRefs")->trigger();
+    EXPECT_TRUE(S().Entry(0)->NoRefs);
+    const bool autoSave = Ed(0)->AutoSave;
+    W->Action("PM_S_AutoSave")->trigger();
+    EXPECT_NE(Ed(0)->AutoSave, autoSave);
+    // A right click in the editor makes the current entry the target.
+    QTest::mousePress(Ed(1)->viewport(), Qt::RightButton, {}, QPoint(60, 5));
+    EXPECT_EQ(pm->property("tag").toInt(), 1);
+    QTest::mouseRelease(Ed(1)->viewport(), Qt::RightButton, {}, QPoint(60, 5));
+    for (QMenu* m : Ed(1)->findChildren<QMenu*>())
+        m->hide();
+    pm->setProperty("tag", 0);
+    W->Action("PM_S_Fermer")->trigger();
+    EXPECT_EQ(Names(), QStringList{"b.asm"});
+    EXPECT_EQ(W->Reopen().Size(), 1u);
 }

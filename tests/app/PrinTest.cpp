@@ -55,7 +55,7 @@ TEST_F(TPrinFixture, ExtensionInAnyCase)
     EXPECT_TRUE(W->isVisible());
     EXPECT_EQ(kep::NomProjet, p);
     EXPECT_EQ(Names(), QStringList{"a.asm"}); // name written on Windows in upper case
-    EXPECT_EQ(QApplication::applicationDisplayName(),
+    EXPECT_EQ(W->Titre(),
               QString::fromStdString("KEP - DEMO (" + Dir.Path("p/") + ")"));
     EXPECT_EQ(W->windowTitle(), QString::fromStdString("KEP - " + Dir.Path("p/a.asm")));
 }

@@ -136,6 +136,8 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
         if (!ed || !TabBar->isEnabled())
             return;
         ed->SetTabStop(section, TabBar->sectionPosition(section) + TabBar->sectionSize(section));
+        // The following stops stay where they were: the ruler follows the editor.
+        QTimer::singleShot(0, this, &TEcrPrin::MajReglette);
     });
 
     // 1. The sources list.

@@ -5,6 +5,8 @@
 #include "platform/FileIo.h"
 
 #include <QClipboard>
+#include <QHeaderView>
+#include <QTimer>
 
 
 class TPrinFiles : public TPrinFixture {
@@ -332,4 +334,41 @@ TEST_F(TPrinFiles, SourcesPopupActsOnItsTargetEntry)
     W->Action("PM_S_Fermer")->trigger();
     EXPECT_EQ(Names(), QStringList{"b.asm"});
     EXPECT_EQ(W->Reopen().Size(), 1u);
+}
+
+TEST_F(TPrinFiles, BackupTimerFollowsTheOptions)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    W->Cfg()->Data.EnableBak = true;
+    W->Cfg()->Data.DelaiBak = 1; // below the range: 2 minutes
+    W->ProgrammeBackup();
+    ASSERT_NE(W->BackupTimer(), nullptr);
+    EXPECT_EQ(W->BackupTimer()->interval(), 2 * 60000);
+    EXPECT_TRUE(W->BackupTimer()->isActive());
+    W->Cfg()->Data.DelaiBak = 7;
+    W->ProgrammeBackup();
+    EXPECT_EQ(W->BackupTimer()->interval(), 7 * 60000);
+    W->Cfg()->Data.EnableBak = false;
+    W->ProgrammeBackup();
+    EXPECT_EQ(W->BackupTimer(), nullptr);
+}
+
+TEST_F(TPrinFiles, TabRulerShowsTheStopsAndMovesOneAtATime)
+{
+    ASSERT_TRUE(StartWith({"a.asm"}));
+    TEditeur* ed = Ed(0);
+    auto* bar = W->findChild<QHeaderView*>("TabBar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isEnabled());
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(bar->sectionPosition(i) + bar->sectionSize(i), ed->TabStop(i)) << i;
+    const int third = ed->TabStop(2);
+    bar->resizeSection(1, bar->sectionSize(1) + 10);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ed->TabStop(1), bar->sectionPosition(1) + bar->sectionSize(1));
+    EXPECT_EQ(ed->TabStop(2), third); // the next stop stays in place
+    EXPECT_EQ(bar->sectionPosition(2) + bar->sectionSize(2), third);
+    W->findChild<QMenu*>("PM_TabBar")->actions()[1]->trigger(); // text defaults
+    EXPECT_EQ(ed->TabStop(0), 8 * ed->CharWidth());
+    EXPECT_EQ(bar->sectionSize(0), 8 * ed->CharWidth());
 }

@@ -1,6 +1,6 @@
 p16
 ;**************************************************************************
-;** delai.asm : attentes logicielles (horloge interne 4 MHz : 1 µs/cycle)**
+;** delai.asm : attentes logicielles (horloge interne 4 MHz : 1 æs/cycle)**
 ;**************************************************************************
 
         list    p=16f628a
@@ -14,11 +14,11 @@ compte_us       res     1
 
 DELAI           code
 
-;** Attente_ms : attend W millisecondes (W de 1 à 255) ******************
+;** Attente_ms : attend W millisecondes (W de 1 … 255) ******************
 Attente_ms:
         movwf   compte_ms
 AttMs:
-        movlw   d'249'                  ; 249 tours de 4 cycles = 996 µs
+        movlw   d'249'                  ; 249 tours de 4 cycles = 996 æs
         movwf   compte_us
 AttUs:
         nop

@@ -1,9 +1,9 @@
 p16
 ;**************************************************************************
-;** Démo KEP : PIC16F628A, LED clignotante et message sur la liaison série**
+;** D‚mo KEP : PIC16F628A, LED clignotante et message sur la liaison s‚rie**
 ;**************************************************************************
-; La LED de RB0 change d'état toutes les demi-secondes ; à chaque passage
-; le programme envoie "Bonjour KEP !" à 9600 bauds sur RB2 (TX).
+; La LED de RB0 change d'‚tat toutes les demi-secondes ; … chaque passage
+; le programme envoie "Bonjour KEP !" … 9600 bauds sur RB2 (TX).
 
         list    p=16f628a
         #include "demo.inc"
@@ -25,7 +25,7 @@ PRINCIPAL       code
 Debut:
         banksel CMCON
         movlw   0x07
-        movwf   CMCON                   ; comparateurs coupés : PORTA numérique
+        movwf   CMCON                   ; comparateurs coup‚s : PORTA num‚rique
         banksel TRISB
         movlw   b'11111110'             ; RB0 en sortie, RB1/RB2 pour l'USART
         movwf   TRISB
@@ -36,7 +36,7 @@ Debut:
 Boucle:
         LED_BASCULE
         ifdef   DEBUG
-        movf    passages, w             ; trace : '0' + numéro du passage
+        movf    passages, w             ; trace : '0' + num‚ro du passage
         andlw   0x07
         addlw   '0'
         call    EnvoieOctet

@@ -1,6 +1,6 @@
 p16
 ;**************************************************************************
-;** serie.asm : liaison série (USART) du PIC16F628A                      **
+;** serie.asm : liaison s‚rie (USART) du PIC16F628A                      **
 ;**************************************************************************
 
         list    p=16f628a
@@ -9,23 +9,23 @@ p16
         global  InitSerie, EnvoieOctet, EnvoieMessage
 
         udata_shr
-index           res     1               ; caractère courant du message
+index           res     1               ; caractŠre courant du message
 octet           res     1
 
-; Diviseur du générateur de débit pour 4 MHz, BRGH = 1.
+; Diviseur du g‚n‚rateur de d‚bit pour 4 MHz, BRGH = 1.
         if VITESSE == d'9600'
 DIVISEUR        equ     d'25'
         else
         if VITESSE == d'19200'
 DIVISEUR        equ     d'12'
         else
-        error   "Débit non prévu : choisir 9600 ou 19200 bauds"
+        error   "D‚bit non pr‚vu : choisir 9600 ou 19200 bauds"
         endif
         endif
 
 SERIE           code
 
-;** InitSerie : 8 bits, sans parité, émission seule *******************
+;** InitSerie : 8 bits, sans parit‚, ‚mission seule *******************
 InitSerie:
         banksel SPBRG
         movlw   DIVISEUR
@@ -45,7 +45,7 @@ EnvoieOctet:
         movwf   TXREG
         return
 
-;** EnvoieMessage : envoie le texte de Message jusqu'au zéro final *******
+;** EnvoieMessage : envoie le texte de Message jusqu'au z‚ro final *******
 EnvoieMessage:
         clrf    index
 EnvSuivant:
@@ -53,13 +53,13 @@ EnvSuivant:
         call    LitMessage
         iorlw   0
         btfsc   STATUS, Z
-        return                          ; zéro final : fini
+        return                          ; z‚ro final : fini
         call    EnvoieOctet
         incf    index, f
         goto    EnvSuivant
 
-; Renvoie dans W le caractère numéro W du message ; la table peut
-; franchir une limite de 256 mots, d'où le calcul complet de PCLATH.
+; Renvoie dans W le caractŠre num‚ro W du message ; la table peut
+; franchir une limite de 256 mots, d'o— le calcul complet de PCLATH.
 LitMessage:
         movwf   octet
         movlw   HIGH Message

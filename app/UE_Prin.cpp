@@ -62,8 +62,8 @@ std::string LoginFromPasswd()
 QFont FontOf(const kep::TInfosFich& f)
 {
     QFont font(Q(f.Police));
-    if (f.Taille > 0)
-        font.setPointSize(f.Taille);
+    // A wild stored size would make the editor unusable.
+    font.setPointSize(f.Taille > 0 && f.Taille <= 200 ? f.Taille : 10);
     return font;
 }
 
@@ -331,11 +331,17 @@ bool TEcrPrin::ChargeProjet()
 
     // The entries.
     int page = g.PageAct, prec = g.EditPrec;
-    for (int i = 0; i < g.NbrEdit; ++i) {
+    // A wild count cannot ask for more sections than the file holds.
+    const int n = std::min<int>(g.NbrEdit, int(ini.ReadSections().size()));
+    for (int i = 0; i < n; ++i) {
         kep::TSessionEntry en = kep::ReadEditView(ini, i);
+        if (en.Nom.empty()) {
+            kep::ShiftForMissing(i, page, prec);
+            continue;
+        }
         const std::string name = kep::ExpandName(folder, en.Nom);
         if (name.empty() || !kep::FileExists(name)) {
-            ShowMessage(QStringLiteral("Le fichier ") + QPath(name.empty() ? en.Nom : name)
+            ShowMessage(QStringLiteral("Le fichier ") + QPath(name)
                         + QStringLiteral(" n'est plus accessible."));
             kep::ShiftForMissing(i, page, prec);
             if (!name.empty()) {
@@ -378,7 +384,7 @@ bool TEcrPrin::ChargeProjet()
         if (PageCourante->View == 0)
             for (int m = 0; m < 10; ++m)
                 if (en.Markers[std::size_t(m)].Line >= 0)
-                    b.ToggleMarker(m, en.Markers[std::size_t(m)]);
+                    b.ToggleMarker(m, b.ClampPos(en.Markers[std::size_t(m)]));
         if (!en.ViewName.empty())
             Sources_->SetText(Sources_->ItemIndex(), Q(en.ViewName));
         b.SelectView(b.ViewCount() - 1);
@@ -861,8 +867,8 @@ void TEcrPrin::Reouvre(int i)
     }
     if (PageCourante->View == 0)
         for (int m = 0; m < 10; ++m)
-            if (item.Markers[std::size_t(m)].Line >= 0 && b.GetMarker(m) != item.Markers[std::size_t(m)])
-                b.ToggleMarker(m, item.Markers[std::size_t(m)]);
+            if (item.Markers[std::size_t(m)].Line >= 0 && b.GetMarker(m) != b.ClampPos(item.Markers[std::size_t(m)]))
+                b.ToggleMarker(m, b.ClampPos(item.Markers[std::size_t(m)]));
     b.SelectView(PageCourante->View);
     b.SetTopLine(b.View().TopLine);
     CaretMoved();

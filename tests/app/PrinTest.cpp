@@ -339,3 +339,27 @@ TEST_F(TPrinFixture, EditShortcutsLiveOnlyWhileTheWindowIsActive)
     EXPECT_EQ(W->Action("ME_Copier")->shortcut(), QKeySequence("Ctrl+C"));
     EXPECT_EQ(W->Action("ME_minMAJ")->shortcut(), QKeySequence("Ctrl+A"));
 }
+
+TEST_F(TPrinFixture, WildProjectValuesNeitherHangNorCrash)
+{
+    Source("a.asm", 10);
+    std::string garbage = "[Global]\r\nNbrEdit=2147483647\r\nPageAct=-7\r\nEditPrec=99999\r\n"
+                          "Bounds=x\r\nSepar=-40\r\n[Closed files]\r\n0=,,,\r\n1=/nowhere/z.asm,9,9\r\n"
+                          "[Edit0]\r\nNom=a.asm\r\nPolice=Courier New\r\nTaille=99999\r\nTabs=-5,70000\r\n"
+                          "CurPos=999999,-4\r\nSelPos=5,5,-9,x\r\nPremLig=2147483647\r\nM0=100000,100000\r\n"
+                          "ViewLim=50,3\r\n[Edit1]\r\nNom=\r\n[Edit2]\r\nNom=a.asm\r\n";
+    for (int c = 0; c < 256; ++c)
+        garbage += char(c);
+    const std::string p = Project(garbage);
+    ASSERT_TRUE(Start({p}));
+    EXPECT_EQ(Names(), (QStringList{"a.asm(1)", "a.asm(2)"}));
+    TTextBuffer& b = Ed(0)->Buffer();
+    EXPECT_LT(b.GetView(0)->Caret.Line, b.LineCount());
+    EXPECT_GE(b.GetView(0)->Caret.Col, 1);
+    EXPECT_LT(b.GetMarker(0).Line, b.LineCount());
+    EXPECT_LE(Ed(0)->EditorFont().pointSize(), 200);
+    EXPECT_EQ(W->Reopen().Size(), 1u); // the item without a path is dropped
+    EXPECT_EQ(S().ItemIndex(), 0);
+    EXPECT_EQ(Messages.filter("n'est plus accessible").size(), 0);
+    W->close();
+}

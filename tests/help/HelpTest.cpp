@@ -1,0 +1,63 @@
+// The help layer: KEP's own topics from the resources, other help files from
+// the help folder beside the program, and a page naming what was asked when
+// there is no topic.
+#include "platform/Help.h"
+#include "platform/HelpWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+TEST(Help, OwnTopicsByNumberAndKeyword)
+{
+    bool found = false;
+    QString html = kep::HelpTopicHtml(QStringLiteral("Kep.hlp"), 1000001, {}, &found);
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(html.contains(QStringLiteral("Bienvenue dans KEP")));
+    // A keyword lands on the nearest entry of the index, as a keyword search
+    // does: the version history for any version.
+    html = kep::HelpTopicHtml(QStringLiteral("KEP.HLP"), 0, QStringLiteral("Historique, version 0.1.0.0"), &found);
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(html.contains(QStringLiteral("Historique des versions")));
+}
+
+TEST(Help, MissingTopicsNameWhatWasAsked)
+{
+    bool found = true;
+    QString html = kep::HelpTopicHtml(QStringLiteral("qdx.hlp"), 149, {}, &found);
+    EXPECT_FALSE(found);
+    EXPECT_TRUE(html.contains(QStringLiteral("qdx.hlp")));
+    EXPECT_TRUE(html.contains(QStringLiteral("149")));
+    html = kep::HelpTopicHtml(QStringLiteral("Win32sdk.hlp"), 0, QStringLiteral("CreateFile<b>"), &found);
+    EXPECT_FALSE(found);
+    EXPECT_TRUE(html.contains(QStringLiteral("CreateFile&lt;b&gt;")));
+}
+
+TEST(Help, OtherHelpFilesComeFromTheFolderBesideTheProgram)
+{
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/help/qdx");
+    QDir().mkpath(dir);
+    {
+        QFile topic(dir + QStringLiteral("/149.html"));
+        ASSERT_TRUE(topic.open(QIODevice::WriteOnly));
+        topic.write("<h1>MACRO</h1>");
+        QFile index(dir + QStringLiteral("/index.txt"));
+        ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+        index.write("MACRO=149.html\nevil=../../../etc/passwd\n");
+    }
+    bool found = false;
+    EXPECT_EQ(kep::HelpTopicHtml(QStringLiteral("qdx.hlp"), 149, {}, &found), QStringLiteral("<h1>MACRO</h1>"));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(kep::HelpTopicHtml(QStringLiteral("qdx.hlp"), 0, QStringLiteral("macro"), &found),
+              QStringLiteral("<h1>MACRO</h1>"));
+    // An index entry may not lead out of the help folder.
+    kep::HelpTopicHtml(QStringLiteral("qdx.hlp"), 0, QStringLiteral("evil"), &found);
+    EXPECT_FALSE(found);
+
+    // The window shows the topic it was given.
+    EXPECT_TRUE(kep::ShowHelpContext(QStringLiteral("qdx.hlp"), 149));
+    EXPECT_TRUE(THelpWindow::Instance()->CurrentHtml().contains(QStringLiteral("MACRO")));
+    THelpWindow::Instance()->close();
+    QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/help")).removeRecursively();
+}

@@ -166,10 +166,10 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     };
     AskSave = [this](const QString& text, bool tous) {
         QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text, QMessageBox::NoButton, this);
-        QPushButton* oui = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-        QPushButton* non = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
-        QPushButton* annuler = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
-        QPushButton* all = tous ? nullptr : box.addButton(QStringLiteral("&Tous"), QMessageBox::AcceptRole);
+        QPushButton* oui = box.addButton(QStringLiteral("&Oui"), QMessageBox::ActionRole);
+        QPushButton* non = box.addButton(QStringLiteral("&Non"), QMessageBox::ActionRole);
+        QPushButton* annuler = box.addButton(QStringLiteral("Annuler"), QMessageBox::ActionRole);
+        QPushButton* all = tous ? nullptr : box.addButton(QStringLiteral("&Tous"), QMessageBox::ActionRole);
         box.setDefaultButton(oui);
         box.setEscapeButton(annuler);
         box.exec();

@@ -848,6 +848,40 @@ void TEcrPrin::MemoReouvre(int index)
     MajReouvre();
 }
 
+void TEcrPrin::CreeVuesManquantes(int index)
+{
+    const TInfPage* pg = Sources_->Entry(index);
+    if (!pg)
+        return;
+    TEditeur* ed = pg->Editor;
+    TTextBuffer& b = ed->Buffer();
+    std::vector<std::pair<std::int32_t, std::int32_t>> lims;
+    for (int v = 0; v < b.ViewCount(); ++v)
+        lims.emplace_back(b.GetView(v)->ViewMinLine, b.GetView(v)->ViewMaxLine);
+    std::stable_sort(lims.begin(), lims.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<std::pair<std::int32_t, std::int32_t>> missing;
+    if (lims.front().first > 0)
+        missing.emplace_back(-1, lims.front().first + 1);
+    for (std::size_t k = 0; k + 1 < lims.size(); ++k)
+        if (lims[k + 1].first > lims[k].second)
+            missing.emplace_back(lims[k].second, lims[k + 1].first + 1);
+    if (lims.back().second < b.LineCount())
+        missing.emplace_back(lims.back().second, TEditView::NoMaxLine);
+    const std::string name = ed->FileName;
+    for (const auto& [lo, hi] : missing) {
+        OuvreFichier(name);
+        if (!PageCourante || PageCourante->Editor != ed)
+            return;
+        TEditView* v = b.GetView(PageCourante->View);
+        v->ViewMinLine = lo;
+        v->ViewMaxLine = hi;
+        v->TopLine = std::max(0, lo);
+        v->Caret = b.ClampPos(TTextPos{std::max(0, lo), 1});
+        b.SelectView(PageCourante->View);
+        b.SetTopLine(v->TopLine);
+    }
+}
+
 void TEcrPrin::Reouvre(int i)
 {
     if (i < 0 || i >= int(Reopen_.Size()))

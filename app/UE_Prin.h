@@ -63,6 +63,8 @@ public:
     bool DemandeSauve(int index, bool& tous);
     bool SauveSous();
     void MemoReouvre(int index);
+    // New views over the stretches of the entry's file that no view covers.
+    void CreeVuesManquantes(int index);
     void Reouvre(int item); // click on a reopen item
     void MajReglette();
     void ProgrammeBackup();

@@ -333,7 +333,11 @@ void TEcrPrin::CreePopups()
             PM_Sources->setProperty("tag", Sources_->ItemIndex());
         }
     });
-    ps("PM_S_VuesManquantes", QStringLiteral("Créer les vues manquantes"), false)->setEnabled(false);
+    connect(ps("PM_S_VuesManquantes", QStringLiteral("Créer les vues manquantes"), false), &QAction::triggered, this,
+            [this] {
+                if (const int e = EntreeCible(); e >= 0)
+                    CreeVuesManquantes(e);
+            });
     PM_Sources->addSeparator();
     connect(ps("PM_S_AutoSave", QStringLiteral("AutoSave"), P, true), &QAction::triggered, this, [this] {
         if (const int e = EntreeCible(); e >= 0)
@@ -452,8 +456,7 @@ void TEcrPrin::OuvrePmSources()
     const int e = EntreeCible();
     const TInfPage* pg = e >= 0 ? Sources_->Entry(e) : nullptr;
     for (QAction* a : PM_Sources->actions())
-        if (!a->isSeparator() && a->objectName() != QStringLiteral("PM_S_VuesManquantes")
-            && !a->objectName().startsWith(QStringLiteral("PM_S_Prop")))
+        if (!a->isSeparator() && !a->objectName().startsWith(QStringLiteral("PM_S_Prop")))
             a->setEnabled(pg != nullptr);
     if (!pg)
         return;

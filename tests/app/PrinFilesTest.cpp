@@ -372,3 +372,33 @@ TEST_F(TPrinFiles, TabRulerShowsTheStopsAndMovesOneAtATime)
     EXPECT_EQ(ed->TabStop(0), 8 * ed->CharWidth());
     EXPECT_EQ(bar->sectionSize(0), 8 * ed->CharWidth());
 }
+
+TEST_F(TPrinFiles, MissingViewsCoverTheRestOfTheFile)
+{
+    ASSERT_TRUE(StartWith({"a.asm", "b.asm"}));
+    TTextBuffer& b = Ed(0)->Buffer();
+    b.GetView(0)->ViewMinLine = 10;
+    b.GetView(0)->ViewMaxLine = 20;
+    QMenu* pm = W->findChild<QMenu*>("PM_Sources");
+    pm->setProperty("tag", 0);
+    emit pm->aboutToShow();
+    ASSERT_TRUE(W->Action("PM_S_VuesManquantes")->isEnabled());
+    W->Action("PM_S_VuesManquantes")->trigger();
+    EXPECT_EQ(Names(), (QStringList{"a.asm(1)", "a.asm(2)", "a.asm(3)", "b.asm"}));
+    ASSERT_EQ(b.ViewCount(), 3);
+    EXPECT_EQ(b.GetView(1)->ViewMinLine, -1);
+    EXPECT_EQ(b.GetView(1)->ViewMaxLine, 11);
+    EXPECT_EQ(b.GetView(2)->ViewMinLine, 20);
+    EXPECT_EQ(b.GetView(2)->ViewMaxLine, TEditView::NoMaxLine);
+    EXPECT_EQ(S().ItemIndex(), 2);
+    // Everything covered now: nothing more.
+    W->Action("PM_S_VuesManquantes")->trigger();
+    EXPECT_EQ(b.ViewCount(), 3);
+    // A gap between two views.
+    b.GetView(1)->ViewMaxLine = 5;
+    b.GetView(0)->ViewMinLine = 8;
+    W->Action("PM_S_VuesManquantes")->trigger();
+    ASSERT_EQ(b.ViewCount(), 4);
+    EXPECT_EQ(b.GetView(3)->ViewMinLine, 5);
+    EXPECT_EQ(b.GetView(3)->ViewMaxLine, 9);
+}

@@ -110,41 +110,18 @@ bool ReadWholeFile(const std::string& path, std::string& out)
     return true;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error)
+bool ReplaceFileContents(const std::string& target, std::string_view data, unsigned mode, std::string* error)
 {
-    const std::string target = ResolveWriteTarget(path);
     const auto slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string(".") : target.substr(0, slash == 0 ? 1 : slash);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
 
-    // A file the user may not write stays as it is, as it would on a
-    // system where the write opens the file itself.
-    if (IsReadOnlyFile(target)) {
-        errno = EACCES;
-        SetError(error, "Accès refusé à " + target);
-        return false;
-    }
-
-    std::string tmpl = dir + "/." + base + ".kepXXXXXX";
-    std::string tmp(tmpl);
+    std::string tmp = dir + "/." + base + ".kepXXXXXX";
     int fd = mkstemp(tmp.data());
     if (fd < 0) {
         SetError(error, "Impossible de créer un fichier temporaire dans " + dir);
         return false;
     }
-
-    // Keep the permissions of the file being replaced; a new file gets the
-    // usual mode filtered by the umask.
-    struct stat st{};
-    mode_t mode;
-    if (stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-
     bool ok = WriteAll(fd, data);
     if (!ok)
         SetError(error, "Erreur d'écriture de " + target);
@@ -152,7 +129,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, std::string
         SetError(error, "Erreur d'écriture de " + target);
         ok = false;
     }
-    if (ok && fchmod(fd, mode) != 0) {
+    if (ok && fchmod(fd, mode_t(mode)) != 0) {
         SetError(error, "Impossible de fixer les droits de " + target);
         ok = false;
     }
@@ -167,6 +144,30 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, std::string
     if (!ok)
         ::unlink(tmp.c_str());
     return ok;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error)
+{
+    const std::string target = ResolveWriteTarget(path);
+    // A file the user may not write stays as it is, as it would on a
+    // system where the write opens the file itself.
+    if (IsReadOnlyFile(target)) {
+        errno = EACCES;
+        SetError(error, "Accès refusé à " + target);
+        return false;
+    }
+    // Keep the permissions of the file being replaced; a new file gets the
+    // usual mode filtered by the umask.
+    struct stat st{};
+    mode_t mode;
+    if (stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    return ReplaceFileContents(target, data, mode, error);
 }
 
 std::int64_t FileModTimeNs(const std::string& path)

@@ -18,6 +18,9 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 // failure the original file is left untouched and false is returned, with a
 // French reason in *error when given.
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error = nullptr);
+// The same without the checks: writes the data to a temporary file beside
+// target with the given mode bits, then renames it over whatever is there.
+bool ReplaceFileContents(const std::string& target, std::string_view data, unsigned mode, std::string* error = nullptr);
 // Modification time in nanoseconds since the epoch, 0 when missing.
 std::int64_t FileModTimeNs(const std::string& path);
 

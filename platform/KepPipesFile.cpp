@@ -22,21 +22,6 @@ namespace {
 
 const char kFileName[] = "KepPipes";
 
-bool WriteAll(int fd, const char* p, size_t left)
-{
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // The file at path is the image and may be run.
 bool IsCurrent(const std::string& path, const QByteArray& image)
 {
@@ -58,28 +43,13 @@ bool IsCurrent(const std::string& path, const QByteArray& image)
 
 // Temporary file beside the target, then rename: a launcher another
 // instance is running stays intact, and nobody ever sees half a file.
-bool WriteExecutable(const std::string& dir, const std::string& path, const QByteArray& image, QString* why)
+bool WriteExecutable(const std::string& path, const QByteArray& image, QString* why)
 {
-    std::string tmp = dir + "/.KepPipes.XXXXXX";
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) {
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    bool ok = WriteAll(fd, image.constData(), static_cast<size_t>(image.size())) && fchmod(fd, 0755) == 0 && fsync(fd) == 0;
-    if (!ok)
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-    if (::close(fd) != 0 && ok) {
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-        ok = false;
-    }
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) {
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-        ok = false;
-    }
-    if (!ok)
-        ::unlink(tmp.c_str());
-    return ok;
+    std::string error;
+    if (ReplaceFileContents(path, std::string_view(image.constData(), std::size_t(image.size())), 0755, &error))
+        return true;
+    *why = QString::fromStdString(error);
+    return false;
 }
 
 } // namespace
@@ -129,7 +99,7 @@ QString EnsureKepPipesIn(const QStringList& folders, QString* error)
         QString why;
         if (!QDir().mkpath(dirPath)) {
             why = QStringLiteral("dossier impossible à créer");
-        } else if (WriteExecutable(dir, path, image, &why) && IsCurrent(path, image)) {
+        } else if (WriteExecutable(path, image, &why) && IsCurrent(path, image)) {
             return filePath;
         } else if (why.isEmpty()) {
             why = QStringLiteral("fichier non exécutable");

@@ -1,7 +1,7 @@
 #pragma once
 // A main window started on a project of a fresh folder, with the message
 // boxes and dialogs replaced by recorders.
-#include "app/AppTestDir.h"
+#include "support/TestDir.h"
 #include "app/UE_Prin.h"
 #include "config/U_KepFile.h"
 #include "editor/UC_Sources.h"
@@ -95,7 +95,7 @@ protected:
         return n;
     }
 
-    TAppTestDir Dir;
+    TTestDir Dir;
     std::unique_ptr<TEcrPrin> W;
     QStringList Messages, Warnings, Errors, Titled, Asked;
     std::vector<bool> OfferedTous;

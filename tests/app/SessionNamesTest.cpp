@@ -1,5 +1,5 @@
 // Names, the command line and the cleaning masks.
-#include "app/AppTestDir.h"
+#include "support/TestDir.h"
 #include "app/U_Session.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ TEST(SessionNames, EntryNamesAndTitles)
 
 TEST(SessionNames, RelativeAndExpandedPaths)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     dir.Write("Src/Main.asm", "x");
     EXPECT_EQ(RelativePath(dir.Dir() + "/", dir.Path("Src/Main.asm")), "Src/Main.asm");
     EXPECT_EQ(RelativePath(dir.Path("Src") + "/", dir.Path("other.asm")), "../other.asm");
@@ -54,7 +54,7 @@ TEST(SessionNames, MasksSkipEmptyPartsAndBlanks)
 
 TEST(SessionNames, CleaningDeletesMatchingFilesOnly)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     for (const char* f : {"a.cod", "B.MAP", "c.asm", "d.err", "noext", "e.sym"})
         dir.Write(f, "x");
     std::filesystem::create_directories(dir.Path("keep.cod"));

@@ -1,6 +1,6 @@
 // The session sections of a project file: what is written when, and what
 // reads back.
-#include "app/AppTestDir.h"
+#include "support/TestDir.h"
 #include "app/U_Session.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ TSessionEntry LaterView(const std::string& nom)
 
 TEST(Session, FileInTwoViewsIsTwoSectionsWithSettingsOnTheFirstOnly)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     TSessionState s;
     TSessionEntry a = FirstView("main.asm");
     a.ViewName = "main.asm(1)";
@@ -95,7 +95,7 @@ TEST(Session, FileInTwoViewsIsTwoSectionsWithSettingsOnTheFirstOnly)
 
 TEST(Session, ViewKeysOnlyWhenNeeded)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     TSessionState s;
     TSessionEntry plain = LaterView("a.asm"); // top, no selection, whole file
     TSessionEntry full = LaterView("a.asm");
@@ -131,7 +131,7 @@ TEST(Session, ViewKeysOnlyWhenNeeded)
 
 TEST(Session, FewerEntriesEraseTheStaleSectionsOnly)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     dir.Write("p.pja", "[Global]\r\nNbrEdit=5\r\n[Edit0]\r\nNom=A\r\n[Edit1]\r\nNom=B\r\nStale=1\r\n[Edit2]\r\nNom=C\r\n"
                        "[Edit3]\r\nNom=D\r\n[Edit4]\r\nNom=E\r\n[Conversion]\r\nBounds=1,2,3,4\r\n");
     TSessionState s;
@@ -151,7 +151,7 @@ TEST(Session, FewerEntriesEraseTheStaleSectionsOnly)
 
 TEST(Session, StylesEqualToTheTypeAreNotWritten)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     TStyleTable typeStyles = DefaultStyles();
     typeStyles[stDir].Fore = RGBColor(9, 9, 9);
     TSessionState s;
@@ -170,7 +170,7 @@ TEST(Session, StylesEqualToTheTypeAreNotWritten)
 
 TEST(Session, SettingsDefaultsAndProtection)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     dir.Write("p.pja", "[Edit0]\r\nNom=a.asm\r\nPolice=Mono\r\n[Edit1]\r\nPolice=Mono\r\nReadOnly=0\r\nTabs=x,2\r\n");
     TIniFilePlus ini(dir.Path("p.pja"));
     TInfosFich type;
@@ -198,7 +198,7 @@ TEST(Session, SettingsDefaultsAndProtection)
 
 TEST(Session, NumericListsReadLeniently)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     dir.Write("p.pja", "[Edit0]\r\nCurPos=7\r\nSelPos=1,x,3\r\nViewLim=5\r\nM2=4\r\nPremLig=-3\r\n");
     TIniFilePlus ini(dir.Path("p.pja"));
     const TSessionEntry e = ReadEditView(ini, 0);
@@ -216,7 +216,7 @@ TEST(Session, NumericListsReadLeniently)
 
 TEST(Session, GlobalAndErrorKeys)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     TSessionState s;
     s.Bounds = TBounds{10, 20, 700, 500};
     s.Separ = 130;
@@ -255,7 +255,7 @@ TEST(Session, GlobalAndErrorKeys)
 
 TEST(Session, ErrorListsApplyOnlyWithEnoughFields)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     dir.Write("p.pja", "[Global]\r\nMarqueErr=err\r\nMarqueNom=only\r\nMarqueLig=<,>\r\nEditPrec=\r\nPageAct=3\r\n");
     TIniFilePlus ini(dir.Path("p.pja"));
     TErrDefaults e;
@@ -305,7 +305,7 @@ TEST(Session, ClosedFilesRoundTripAndOddValues)
 
 TEST(Session, ClosedSectionIsRebuiltOnSave)
 {
-    TAppTestDir dir;
+    TTestDir dir;
     dir.Write("p.pja", "[Closed files]\r\n0=/a,0,0,1\r\n1=/b,0,0,1\r\n2=/c,0,0,1\r\n");
     {
         TIniFilePlus ini(dir.Path("p.pja"));

@@ -19,8 +19,11 @@ public:
     ~TTestDir()
     {
         std::error_code ec;
-        if (!Dir_.empty())
+        if (!Dir_.empty()) {
+            // A test may have made the folder read-only.
+            std::filesystem::permissions(Dir_, std::filesystem::perms::owner_all, ec);
             std::filesystem::remove_all(Dir_, ec);
+        }
     }
     TTestDir(const TTestDir&) = delete;
     TTestDir& operator=(const TTestDir&) = delete;
@@ -39,6 +42,7 @@ public:
         kep::ReadWholeFile(Path(name), data);
         return data;
     }
+    bool Exists(const std::string& name) const { return kep::FileExists(Path(name)); }
     const std::string& Dir() const { return Dir_; }
 
 private:

@@ -4,7 +4,7 @@
 #include "config/U_WinBounds.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
-#include "platform/CodePage.h"
+#include "platform/QtText.h"
 #include "platform/FileIo.h"
 #include "project/UF_Proj.h"
 
@@ -43,16 +43,6 @@ using kep::NomProjet;
 
 namespace {
 
-QString Q(std::string_view ansi)
-{
-    const std::u16string u = kep::AnsiToUtf16(ansi);
-    return QString::fromUtf16(u.data(), qsizetype(u.size()));
-}
-
-// Paths go to and from the file system's own encoding.
-QString QPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string SPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 std::string LoginFromPasswd()
 {
     const passwd* pw = getpwuid(getuid());
@@ -61,7 +51,7 @@ std::string LoginFromPasswd()
 
 QFont FontOf(const kep::TInfosFich& f)
 {
-    QFont font(Q(f.Police));
+    QFont font(kep::AnsiToQString(f.Police));
     // A wild stored size would make the editor unusable.
     font.setPointSize(f.Taille > 0 && f.Taille <= 200 ? f.Taille : 10);
     return font;
@@ -246,7 +236,7 @@ bool TEcrPrin::FormCreate()
     TEditeur::TabPath = Cfg_->Data.TabPath;
     // 4. A remembered project that is gone.
     if (!NomProjet.empty() && !kep::FileExists(NomProjet)) {
-        ShowWarning(QStringLiteral("Le projet par défaut :\r  ") + QPath(NomProjet)
+        ShowWarning(QStringLiteral("Le projet par défaut :\r  ") + kep::PathToQString(NomProjet)
                     + QStringLiteral("\r n'existe pas sur cette machine !"));
         NomProjet.clear();
     }
@@ -278,16 +268,16 @@ bool TEcrPrin::ChargeProjet()
     if (NomProjet.empty())
         return false;
     // One instance per project.
-    const QString proj = QPath(NomProjet);
+    const QString proj = kep::PathToQString(NomProjet);
     if (Instance_.RaiseOther(proj) || !Instance_.Claim(proj))
         return false;
 
     setWindowTitle(proj);
     // The project's title names the program in message boxes; it is not put
     // on the window (the window system would append it to every caption).
-    Titre_ = Q(kep::ProjectTitle(NomProjet));
+    Titre_ = kep::AnsiToQString(kep::ProjectTitle(NomProjet));
     const std::string folder = kep::FolderOf(NomProjet);
-    QDir::setCurrent(QPath(folder));
+    QDir::setCurrent(kep::PathToQString(folder));
     setUpdatesEnabled(false);
     show();
 
@@ -307,12 +297,12 @@ bool TEcrPrin::ChargeProjet()
     try {
         kep::RestoreBounds(ini, "Global", this, QRect(20, 15, 732, avail.height() - 30));
     } catch (const kep::EConvertError& e) {
-        ShowMessage(QStringLiteral("Bounds : ") + Q(e.what()));
+        ShowMessage(QStringLiteral("Bounds : ") + kep::AnsiToQString(e.what()));
     }
     const kep::TSessionGlobal g = kep::ReadSessionGlobal(ini);
     NomMakeFile = g.MakeFile.empty() ? std::string() : kep::ExpandName(folder, g.MakeFile);
     if (QAction* nom = Action("MM_NomMake")) {
-        nom->setText(Q(kep::FileNameOf(NomMakeFile)));
+        nom->setText(kep::AnsiToQString(kep::FileNameOf(NomMakeFile)));
         nom->setVisible(!NomMakeFile.empty() && !ProjetProtege);
     }
     NomProgFile = g.ProgFile;
@@ -341,7 +331,7 @@ bool TEcrPrin::ChargeProjet()
         }
         const std::string name = kep::ExpandName(folder, en.Nom);
         if (name.empty() || !kep::FileExists(name)) {
-            ShowMessage(QStringLiteral("Le fichier ") + QPath(name)
+            ShowMessage(QStringLiteral("Le fichier ") + kep::PathToQString(name)
                         + QStringLiteral(" n'est plus accessible."));
             kep::ShiftForMissing(i, page, prec);
             if (!name.empty()) {
@@ -361,7 +351,7 @@ bool TEcrPrin::ChargeProjet()
         const auto settings =
             kep::ReadEditSettings(ini, i, Cfg_->FileTypeOf(name), ProjetProtege, &error);
         if (!error.empty())
-            ShowMessage(Q(error));
+            ShowMessage(kep::AnsiToQString(error));
         if (settings)
             OuvreFichier(name, &settings->Infos, settings->TabsInPixels);
         else
@@ -386,7 +376,7 @@ bool TEcrPrin::ChargeProjet()
                 if (en.Markers[std::size_t(m)].Line >= 0)
                     b.ToggleMarker(m, b.ClampPos(en.Markers[std::size_t(m)]));
         if (!en.ViewName.empty())
-            Sources_->SetText(Sources_->ItemIndex(), Q(en.ViewName));
+            Sources_->SetText(Sources_->ItemIndex(), kep::AnsiToQString(en.ViewName));
         b.SelectView(b.ViewCount() - 1);
         b.SetTopLine(b.View().TopLine);
     }
@@ -424,14 +414,14 @@ kep::TSessionState TEcrPrin::EtatSession() const
         TTextBuffer& b = ed->Buffer();
         kep::TSessionEntry en;
         en.Nom = kep::RelativePath(folder, ed->FileName);
-        en.ViewName = SPath(Sources_->Text(i));
+        en.ViewName = kep::QStringToPath(Sources_->Text(i));
         en.FirstView = pg->View == 0;
         if (const TEditView* v = b.GetView(pg->View))
             en.View = *v;
         en.NoRefs = pg->NoRefs;
         if (en.FirstView) {
             kep::TInfosFich f;
-            f.Police = SPath(ed->EditorFont().family());
+            f.Police = kep::QStringToPath(ed->EditorFont().family());
             f.Taille = ed->EditorFont().pointSize();
             f.Styles = ed->Styles();
             f.Backup = ed->Backup;
@@ -462,7 +452,7 @@ void TEcrPrin::SauveProjet()
     if (!kep::WriteSession(ini, s, [cfg](const std::string& nom) -> const kep::TStyleTable& {
             return cfg->FileTypeOf(nom).Styles;
         }))
-        ShowError(QPath(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + Q(ini.LastError()));
+        ShowError(kep::PathToQString(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + kep::AnsiToQString(ini.LastError()));
 }
 
 bool TEcrPrin::FermeProjet()
@@ -494,7 +484,7 @@ void TEcrPrin::FermeTout()
 void TEcrPrin::EffaceFichiers(const std::string& masks)
 {
     kep::EffaceFichiers(kep::FolderOf(NomProjet), masks, [this](const std::string& name) {
-        ShowMessage(QStringLiteral("N'a pu supprimer ") + QPath(name));
+        ShowMessage(QStringLiteral("N'a pu supprimer ") + kep::PathToQString(name));
     });
 }
 
@@ -542,8 +532,8 @@ int TEcrPrin::IndexDe(const TInfPage* page) const
 
 void TEcrPrin::OuvreFichier(const std::string& name0, const kep::TInfosFich* settings, bool tabsInPixels)
 {
-    const std::string name = name0.empty() ? name0 : SPath(QFileInfo(QPath(name0)).absoluteFilePath());
-    const QString shown = Q(kep::LowerAscii(kep::FileNameOf(name)));
+    const std::string name = name0.empty() ? name0 : kep::QStringToPath(QFileInfo(kep::PathToQString(name0)).absoluteFilePath());
+    const QString shown = kep::AnsiToQString(kep::LowerAscii(kep::FileNameOf(name)));
     int first = -1, last = -1;
     if (!name.empty() && Sources_->FindFile(name, first, last)) {
         TEditeur* ed = Sources_->Entry(first)->Editor;
@@ -677,7 +667,7 @@ void TEcrPrin::ChoisitPage(int index)
     if (!ed)
         return;
     MajReglette();
-    setWindowTitle(QStringLiteral("KEP - ") + QPath(ed->FileName));
+    setWindowTitle(QStringLiteral("KEP - ") + kep::PathToQString(ed->FileName));
     Pile_->setCurrentWidget(ed);
     ed->setFocus();
     ModifiedToggled();
@@ -707,9 +697,9 @@ void TEcrPrin::RenommeVues(TEditeur* ed, const std::string& oldName)
         const TInfPage* pg = Sources_->Entry(i);
         if (pg->Editor != ed)
             continue;
-        const std::string text = SPath(Sources_->Text(i));
+        const std::string text = kep::QStringToPath(Sources_->Text(i));
         if (kep::LowerAscii(text).rfind(old, 0) == 0)
-            Sources_->SetText(i, Q(kep::EntryName(ed->FileName, pg->View, views)));
+            Sources_->SetText(i, kep::AnsiToQString(kep::EntryName(ed->FileName, pg->View, views)));
     }
 }
 
@@ -748,7 +738,7 @@ bool TEcrPrin::FermePage(int index, bool ask)
         Sources_->SetCurrentPage(-1);
         Sources_->SetPreviousPage(-1);
         ActiveMenusFichier(false);
-        setWindowTitle(QPath(NomProjet));
+        setWindowTitle(kep::PathToQString(NomProjet));
         for (int i = 0; i < 4; ++i)
             SetPanel(i, QString());
     } else {
@@ -780,7 +770,7 @@ bool TEcrPrin::DemandeSauve(int index, bool& tous)
     const TInfPage* pg = Sources_->Entry(index);
     if (!pg || !pg->Editor->Buffer().Modified())
         return true;
-    const QString text = QPath(kep::FileNameOf(pg->Editor->FileName))
+    const QString text = kep::PathToQString(kep::FileNameOf(pg->Editor->FileName))
                          + QStringLiteral(" a été modifié.\r\nVoulez vous le sauver ?");
     switch (AskSave(text, tous)) {
     case rAnnuler:
@@ -805,7 +795,7 @@ bool TEcrPrin::SauvePage(int index)
     std::string error;
     const bool ok = (!ed->FileName.empty() || SauveSous()) && ed->Save(&error);
     if (!ok)
-        ShowError(QPath(kep::FileNameOf(ed->FileName)) + QStringLiteral(" n'a pu être sauvé."));
+        ShowError(kep::PathToQString(kep::FileNameOf(ed->FileName)) + QStringLiteral(" n'a pu être sauvé."));
     else if (ed == EditeurCourant())
         ModifiedToggled();
     return ok;
@@ -816,21 +806,21 @@ bool TEcrPrin::SauveSous()
     TEditeur* ed = EditeurCourant();
     if (!ed)
         return false;
-    const QString chosen = AskSaveName(QPath(ed->FileName));
+    const QString chosen = AskSaveName(kep::PathToQString(ed->FileName));
     if (chosen.isEmpty())
         return false;
-    const std::string nouveau = SPath(QFileInfo(chosen).absoluteFilePath());
+    const std::string nouveau = kep::QStringToPath(QFileInfo(chosen).absoluteFilePath());
     int first = -1, last = -1;
     if (Sources_->FindFile(nouveau, first, last)) {
         ShowTitled(QStringLiteral("Impossible d'utiliser ce nom."),
-                   QStringLiteral("Le fichier ") + Q(kep::LowerAscii(kep::FileNameOf(nouveau)))
+                   QStringLiteral("Le fichier ") + kep::AnsiToQString(kep::LowerAscii(kep::FileNameOf(nouveau)))
                        + QStringLiteral(" est utilisé."));
         return true;
     }
     const std::string old = ed->FileName;
     ed->FileName = nouveau;
     RenommeVues(ed, old);
-    setWindowTitle(QStringLiteral("KEP - ") + QPath(ed->FileName));
+    setWindowTitle(QStringLiteral("KEP - ") + kep::PathToQString(ed->FileName));
     return true;
 }
 
@@ -911,14 +901,14 @@ void TEcrPrin::Reouvre(int i)
 void TEcrPrin::OuvreFichiers()
 {
     for (const QString& f : AskOpenFiles())
-        OuvreFichier(SPath(f));
+        OuvreFichier(kep::QStringToPath(f));
 }
 
 void TEcrPrin::Nouveau()
 {
-    const QString name = AskSaveName(QPath(kep::FolderOf(NomProjet)));
+    const QString name = AskSaveName(kep::PathToQString(kep::FolderOf(NomProjet)));
     if (!name.isEmpty())
-        OuvreFichier(SPath(name));
+        OuvreFichier(kep::QStringToPath(name));
 }
 
 // ---- Backups, disk changes, drops -------------------------------------------------
@@ -950,7 +940,7 @@ void TEcrPrin::SauvegardePeriodique()
         const bool clean = b.CleanEol;
         b.CleanEol = false;
         if (!b.SaveToFile(ed->FileName + ".bak"))
-            failed << QPath(kep::FileNameOf(ed->FileName));
+            failed << kep::PathToQString(kep::FileNameOf(ed->FileName));
         b.CleanEol = clean;
     }
     if (!failed.isEmpty())
@@ -993,6 +983,6 @@ void TEcrPrin::FichiersDeposes(const QList<QUrl>& urls)
         if (fi.isSymLink())
             fi = QFileInfo(fi.symLinkTarget());
         if (fi.exists() && !fi.isDir())
-            OuvreFichier(SPath(fi.absoluteFilePath()));
+            OuvreFichier(kep::QStringToPath(fi.absoluteFilePath()));
     }
 }

@@ -4,7 +4,7 @@
 
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
-#include "platform/CodePage.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,12 +14,6 @@
 #include <QMenuBar>
 
 namespace {
-
-QString Q(std::string_view ansi)
-{
-    const std::u16string u = kep::AnsiToUtf16(ansi);
-    return QString::fromUtf16(u.data(), qsizetype(u.size()));
-}
 
 constexpr bool P = true;
 
@@ -483,7 +477,7 @@ void TEcrPrin::MajMenuOutils()
         }
     // Running tools comes with the tools dialog; the items show what is set.
     for (const kep::TInfoOutils& t : Cfg_->Data.Outils) {
-        auto* a = new QAction(Q(t.Nom), M_Outils);
+        auto* a = new QAction(kep::AnsiToQString(t.Nom), M_Outils);
         a->setProperty("outil", true);
         a->setEnabled(false);
         M_Outils->insertAction(MO__1, a);

@@ -2,7 +2,7 @@
 
 #include "Version.h"
 #include "config/U_KepFile.h"
-#include "platform/CodePage.h"
+#include "platform/QtText.h"
 #include "platform/FileIo.h"
 #include "platform/Help.h"
 
@@ -14,16 +14,6 @@
 #include <filesystem>
 
 namespace kep {
-
-namespace {
-
-QString FromBytes(const std::string& s)
-{
-    const std::u16string wide = AnsiToUtf16(s);
-    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
-}
-
-} // namespace
 
 std::string ProgramFileVersion()
 {
@@ -102,7 +92,7 @@ void TEcrCfg::ChargeOptionsKEP()
         QString text = QStringLiteral("Valeurs incorrectes dans le fichier d'options %1 (valeurs par défaut utilisées) :")
                            .arg(QFile::decodeName(QByteArray::fromStdString(NomFichOptions)));
         for (const std::string& e : errors)
-            text += QStringLiteral("\n") + FromBytes(e);
+            text += QStringLiteral("\n") + AnsiToQString(e);
         Report(text);
     }
 }

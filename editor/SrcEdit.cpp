@@ -3,7 +3,7 @@
 #include "editor/LineStates.h"
 #include "editor/MarkerGlyphs.h"
 #include "editor/U_Syntaxe.h"
-#include "platform/CodePage.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,21 +29,13 @@ public:
     }
     std::string Text() const override
     {
-        const QString t = QGuiApplication::clipboard()->text();
-        return kep::Utf16ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(t.utf16()), std::size_t(t.size())));
+        return kep::QStringToAnsi(QGuiApplication::clipboard()->text());
     }
     void SetText(std::string_view text) override
     {
-        const std::u16string u = kep::AnsiToUtf16(text);
-        QGuiApplication::clipboard()->setText(QString::fromUtf16(u.data(), qsizetype(u.size())));
+        QGuiApplication::clipboard()->setText(kep::AnsiToQString(text));
     }
 };
-
-QString ToQString(std::string_view ansi)
-{
-    const std::u16string u = kep::AnsiToUtf16(ansi);
-    return QString::fromUtf16(u.data(), qsizetype(u.size()));
-}
 
 bool IsDoubleClickWordChar(unsigned char c)
 {
@@ -323,12 +315,12 @@ void TSrcEdit::DrawChars(QPainter& p, int x, int y, std::string_view text, const
     p.setFont(f);
     p.setPen(fore);
     if (!ForcedFixed_ && !(style & (kep::fsBold | kep::fsItalic))) {
-        p.drawText(x, y + Ascent_, ToQString(text));
+        p.drawText(x, y + Ascent_, kep::AnsiToQString(text));
         return;
     }
     // Cells of the average width keep columns aligned whatever the glyphs.
     for (std::size_t i = 0; i < text.size(); ++i)
-        p.drawText(x + int(i) * cw, y + Ascent_, ToQString(text.substr(i, 1)));
+        p.drawText(x + int(i) * cw, y + Ascent_, kep::AnsiToQString(text.substr(i, 1)));
 }
 
 void TSrcEdit::PaintLine(QPainter& p, std::int32_t line, int y, int right)
@@ -765,8 +757,8 @@ void TSrcEdit::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
-    for (QChar ch : text)
-        HandleChar(kep::UnicodeToAnsi(ch.unicode()));
+    for (char c : kep::QStringToAnsi(text))
+        HandleChar(static_cast<unsigned char>(c));
 }
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 #include "editor/U_Edit.h"
 
 #include "editor/U_Syntaxe.h"
-#include "platform/CodePage.h"
+#include "platform/QtText.h"
 #include "platform/FileIo.h"
 #include "platform/Help.h"
 
@@ -18,12 +18,6 @@
 std::string TEditeur::TabPath;
 
 namespace {
-
-QString Q(std::string_view ansi)
-{
-    const std::u16string u = kep::AnsiToUtf16(ansi);
-    return QString::fromUtf16(u.data(), qsizetype(u.size()));
-}
 
 TTextBuffer::TCharSet WordSet()
 {
@@ -356,7 +350,7 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
         if (b.LineCount() > 1 && b.GetLine(1).find("Win32") != std::string::npos) {
             win32 = new QAction(QStringLiteral("Win32SDK ..."), menu);
             connect(win32, &QAction::triggered, this,
-                    [this, word] { kep::ShowHelpKeyword(QStringLiteral("Win32sdk.hlp"), Q(word), this); });
+                    [this, word] { kep::ShowHelpKeyword(QStringLiteral("Win32sdk.hlp"), kep::AnsiToQString(word), this); });
         }
         // 6. References.
         auto* refs = new QAction(QStringLiteral("Références ..."), menu);
@@ -365,11 +359,11 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
                 OnReferences(word);
         });
         // 7. The occurrences of the word.
-        auto* sub = new QMenu(Q(word), menu);
+        auto* sub = new QMenu(kep::AnsiToQString(word), menu);
         bool more = false;
         const std::vector<TOccurrence> found = FindOccurrences(b, word, &more);
         for (const TOccurrence& o : found) {
-            QAction* item = sub->addAction(Q(o.Caption));
+            QAction* item = sub->addAction(kep::AnsiToQString(o.Caption));
             item->setData(o.Line);
             if (o.Line - 1 == caretLine) {
                 QFont f = item->font();
@@ -407,7 +401,7 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
         std::string caption = std::to_string(n) + " -> ";
         for (char c : b.GetLine(m.Line))
             caption += c == '\t' ? ' ' : c;
-        auto* a = new QAction(Q(caption), menu);
+        auto* a = new QAction(kep::AnsiToQString(caption), menu);
         connect(a, &QAction::triggered, this, [this, n] { Buffer().GoToMarker(n); });
         addOnTop(a);
     }

@@ -1,0 +1,36 @@
+#pragma once
+// Conversions between what the models keep (Windows-1252 text, file-system
+// paths as bytes) and Qt strings, for the widgets.
+#include "platform/CodePage.h"
+
+#include <QFile>
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace kep {
+
+inline QString AnsiToQString(std::string_view ansi)
+{
+    const std::u16string u = AnsiToUtf16(ansi);
+    return QString::fromUtf16(u.data(), qsizetype(u.size()));
+}
+
+inline std::string QStringToAnsi(const QString& text)
+{
+    return Utf16ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())));
+}
+
+// Paths go to and from the file system's own encoding, untouched.
+inline QString PathToQString(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+inline std::string QStringToPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace kep

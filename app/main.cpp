@@ -1,5 +1,6 @@
 // kep: the assembler projects environment.
 #include "app/UE_Prin.h"
+#include "platform/HelpWindow.h"
 #include "platform/KepPipesFile.h"
 #include "project/UF_ProjVers.h"
 
@@ -19,5 +20,6 @@ int main(int argc, char** argv)
     if (!prin.FormCreate())
         return 0;
     kep::TEcrProjVers::Instance(&prin).hide();
+    THelpWindow::RaiseIfShown();
     return app.exec();
 }

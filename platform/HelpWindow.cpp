@@ -5,12 +5,23 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+namespace {
+QPointer<THelpWindow> TheWindow;
+}
+
 THelpWindow* THelpWindow::Instance(QWidget* parent)
 {
-    static QPointer<THelpWindow> window;
-    if (!window)
-        window = new THelpWindow(parent);
-    return window;
+    if (!TheWindow)
+        TheWindow = new THelpWindow(parent);
+    return TheWindow;
+}
+
+void THelpWindow::RaiseIfShown()
+{
+    if (TheWindow && TheWindow->isVisible()) {
+        TheWindow->raise();
+        TheWindow->activateWindow();
+    }
 }
 
 THelpWindow::THelpWindow(QWidget* parent)

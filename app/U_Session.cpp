@@ -176,8 +176,6 @@ bool WriteSession(TIniFilePlus& ini, const TSessionState& s, const TTypeStyles& 
     ini.WriteString(kGlobal, "ProgFile", s.ProgFile);
     ini.WriteBool(kGlobal, "ConvVisible", s.ConvVisible);
 
-    const int old = std::max(0, ini.ReadInteger(kGlobal, "NbrEdit", 0));
-
     const TErrDefaults& e = s.Err;
     ini.WriteString(kGlobal, "FichErr", e.FichErr);
     ini.WriteString(kGlobal, "MarqueErr",
@@ -230,8 +228,20 @@ bool WriteSession(TIniFilePlus& ini, const TSessionState& s, const TTypeStyles& 
             ini.WriteString(sec, "ViewLim", Pair(v.ViewMinLine, v.ViewMaxLine));
         ini.WriteBool(sec, "NoRefs", en.NoRefs);
     }
-    for (int i = n; i < old; ++i)
-        ini.EraseSection(EditSection(i));
+    // Stale entries: every "Edit<k>" section past the list, whatever count
+    // the file claimed before (it may hold any number).
+    for (const std::string& sec : ini.ReadSections()) {
+        if (sec.size() <= 4 || !std::equal(sec.begin(), sec.begin() + 4, "Edit", [](char a, char b) {
+                return (a | 0x20) == (b | 0x20);
+            }))
+            continue;
+        const std::string digits = sec.substr(4);
+        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+            digits.size() > 9)
+            continue;
+        if (std::stoi(digits) >= n)
+            ini.EraseSection(sec);
+    }
     return ini.EndUpdate();
 }
 

@@ -571,6 +571,9 @@ void TTextBuffer::PlaceCaret()
 {
     TEditView& v = View();
     v.Caret = ClampPos(v.Caret);
+    // Views restored from a project file may hold any numbers.
+    v.TopLine = std::clamp<std::int32_t>(v.TopLine, 0, MaxTopLine());
+    v.LeftPixel = std::clamp(v.LeftPixel, 0, 1 << 26);
     CaretY_ = (v.Caret.Line - v.TopLine) * Metrics_.LineHeight;
     CaretX_ = PixelOfCol(GetLine(v.Caret.Line), v.Caret.Col) - v.LeftPixel + Metrics_.TextLeft;
     if (CaretX_ <= Metrics_.LargMarge) {

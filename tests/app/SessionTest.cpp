@@ -149,6 +149,25 @@ TEST(Session, FewerEntriesEraseTheStaleSectionsOnly)
     EXPECT_EQ(back.ReadString("Conversion", "Bounds", ""), "1,2,3,4");
 }
 
+TEST(Session, StaleSectionsGoWhateverCountTheFileClaimed)
+{
+    // A count far beyond what the file holds, and sections past it: saving
+    // erases the stale ones and does not walk the claimed count.
+    TTestDir dir;
+    dir.Write("p.pja", "[Global]\r\nNbrEdit=2000000000\r\n[Edit0]\r\nNom=A\r\n[Edit7]\r\nNom=G\r\n"
+                       "[edit12]\r\nNom=H\r\n[Editeur]\r\nKeep=1\r\n");
+    TSessionState s;
+    s.Entries = {FirstView("x.asm")};
+    TIniFilePlus ini(dir.Path("p.pja"));
+    ASSERT_TRUE(WriteSession(ini, s, Defaults));
+    TIniFilePlus back(dir.Path("p.pja"));
+    EXPECT_TRUE(back.SectionExists("Edit0"));
+    EXPECT_FALSE(back.SectionExists("Edit7"));
+    EXPECT_FALSE(back.SectionExists("edit12"));
+    EXPECT_TRUE(back.SectionExists("Editeur"));
+    EXPECT_EQ(back.ReadInteger("Global", "NbrEdit", 0), 1);
+}
+
 TEST(Session, StylesEqualToTheTypeAreNotWritten)
 {
     TTestDir dir;

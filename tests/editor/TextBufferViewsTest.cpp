@@ -189,3 +189,22 @@ TEST(TextBufferViews, EditsRepaintOnlyWhatTheyTouch)
     b.ToggleMarker(4, {4, 1});
     EXPECT_EQ(l.Margin, 1);
 }
+
+TEST(TextBufferViews, WildStoredViewsAreBroughtBackIntoTheText)
+{
+    // A project file may hold any numbers for a view: placing the caret must
+    // neither overflow nor leave the view outside the text.
+    TTextBuffer b;
+    b.SetAllText(Numbered(30));
+    TEditView& v = b.AddView();
+    v.TopLine = 2147483647;
+    v.LeftPixel = 2147483647;
+    v.Caret = {2147483647, -5};
+    b.SelectView(1);
+    EXPECT_EQ(b.TopLine(), b.MaxTopLine());
+    EXPECT_EQ(b.Caret(), (TTextPos{29, 1}));
+    EXPECT_LE(b.LeftPixel(), 1 << 26);
+    b.View().TopLine = -40;
+    b.PlaceCaret();
+    EXPECT_EQ(b.TopLine(), 0);
+}

@@ -19,9 +19,11 @@
 
 namespace {
 
-// The system clipboard seen as ANSI bytes.
+// The system clipboard seen as the bytes of an editor's text: an OEM file
+// exchanges its OEM characters.
 class TQtClipboard final : public TClipboard {
 public:
+    explicit TQtClipboard(const TTextBuffer& buffer) : Buffer_(buffer) {}
     bool HasText() const override
     {
         const QClipboard* c = QGuiApplication::clipboard();
@@ -29,12 +31,19 @@ public:
     }
     std::string Text() const override
     {
-        return kep::QStringToAnsi(QGuiApplication::clipboard()->text());
+        std::size_t refused = 0;
+        std::string text = kep::QStringToText(QGuiApplication::clipboard()->text(), Buffer_.OemFile, &refused);
+        if (refused)
+            QApplication::beep();
+        return text;
     }
     void SetText(std::string_view text) override
     {
-        QGuiApplication::clipboard()->setText(kep::AnsiToQString(text));
+        QGuiApplication::clipboard()->setText(kep::TextToQString(text, Buffer_.OemFile));
     }
+
+private:
+    const TTextBuffer& Buffer_;
 };
 
 bool IsDoubleClickWordChar(unsigned char c)
@@ -66,7 +75,7 @@ QColor SystemColour(unsigned index)
 
 TSrcEdit::TSrcEdit(QWidget* parent)
     : QAbstractScrollArea(parent)
-    , Clipboard_(std::make_unique<TQtClipboard>())
+    , Clipboard_(std::make_unique<TQtClipboard>(Buffer_))
     , Styles_(kep::DefaultStyles())
     , Tokens_(&kep::SharedTokens())
 {
@@ -315,12 +324,12 @@ void TSrcEdit::DrawChars(QPainter& p, int x, int y, std::string_view text, const
     p.setFont(f);
     p.setPen(fore);
     if (!ForcedFixed_ && !(style & (kep::fsBold | kep::fsItalic))) {
-        p.drawText(x, y + Ascent_, kep::AnsiToQString(text));
+        p.drawText(x, y + Ascent_, kep::TextToQString(text, Buffer_.OemFile));
         return;
     }
     // Cells of the average width keep columns aligned whatever the glyphs.
     for (std::size_t i = 0; i < text.size(); ++i)
-        p.drawText(x + int(i) * cw, y + Ascent_, kep::AnsiToQString(text.substr(i, 1)));
+        p.drawText(x + int(i) * cw, y + Ascent_, kep::TextToQString(text.substr(i, 1), Buffer_.OemFile));
 }
 
 void TSrcEdit::PaintLine(QPainter& p, std::int32_t line, int y, int right)
@@ -757,8 +766,17 @@ void TSrcEdit::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
-    for (char c : kep::QStringToAnsi(text))
-        HandleChar(static_cast<unsigned char>(c));
+    // A character the file's code page cannot hold is refused, never
+    // replaced by a look-alike.
+    for (const char32_t u : text.toUcs4()) {
+        unsigned char c = 0;
+        if (kep::UnicodeToText(u, Buffer_.OemFile, c)) {
+            HandleChar(c);
+        } else {
+            QApplication::beep();
+            emit InputRefused();
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -62,6 +62,8 @@ signals:
     void InsReplSwapped();
     void TextChanged();
     void ModifiedToggled();
+    // A typed character the file's code page cannot hold (after the beep).
+    void InputRefused();
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -350,7 +350,7 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
         if (b.LineCount() > 1 && b.GetLine(1).find("Win32") != std::string::npos) {
             win32 = new QAction(QStringLiteral("Win32SDK ..."), menu);
             connect(win32, &QAction::triggered, this,
-                    [this, word] { kep::ShowHelpKeyword(QStringLiteral("Win32sdk.hlp"), kep::AnsiToQString(word), this); });
+                    [this, word] { kep::ShowHelpKeyword(QStringLiteral("Win32sdk.hlp"), kep::TextToQString(word, Buffer().OemFile), this); });
         }
         // 6. References.
         auto* refs = new QAction(QStringLiteral("Références ..."), menu);
@@ -359,11 +359,11 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
                 OnReferences(word);
         });
         // 7. The occurrences of the word.
-        auto* sub = new QMenu(kep::AnsiToQString(word), menu);
+        auto* sub = new QMenu(kep::TextToQString(word, Buffer().OemFile), menu);
         bool more = false;
         const std::vector<TOccurrence> found = FindOccurrences(b, word, &more);
         for (const TOccurrence& o : found) {
-            QAction* item = sub->addAction(kep::AnsiToQString(o.Caption));
+            QAction* item = sub->addAction(kep::TextToQString(o.Caption, Buffer().OemFile));
             item->setData(o.Line);
             if (o.Line - 1 == caretLine) {
                 QFont f = item->font();
@@ -401,7 +401,7 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
         std::string caption = std::to_string(n) + " -> ";
         for (char c : b.GetLine(m.Line))
             caption += c == '\t' ? ' ' : c;
-        auto* a = new QAction(kep::AnsiToQString(caption), menu);
+        auto* a = new QAction(kep::TextToQString(caption, Buffer().OemFile), menu);
         connect(a, &QAction::triggered, this, [this, n] { Buffer().GoToMarker(n); });
         addOnTop(a);
     }

@@ -22,6 +22,21 @@ inline std::string QStringToAnsi(const QString& text)
     return Utf16ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())));
 }
 
+// The text of an editor as shown: an OEM file shows its OEM characters.
+inline QString TextToQString(std::string_view text, bool oem)
+{
+    const std::u16string u = TextToUtf16(text, oem);
+    return QString::fromUtf16(u.data(), qsizetype(u.size()));
+}
+
+// Text for an editor; characters its code page cannot hold become '?' and
+// are counted in `refused`.
+inline std::string QStringToText(const QString& text, bool oem, std::size_t* refused = nullptr)
+{
+    return Utf16ToText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())),
+                       oem, refused);
+}
+
 // Paths go to and from the file system's own encoding, untouched.
 inline QString PathToQString(const std::string& path)
 {

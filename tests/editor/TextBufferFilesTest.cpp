@@ -96,6 +96,43 @@ TEST(TextBufferFiles, OemFilesConvertBothWays)
     EXPECT_EQ(ReadBytes(path), oem);
 }
 
+// Every byte value but NUL and the line ends, once per line between two
+// letters (so that line-end cleaning has nothing to strip) and all together.
+std::string EveryByteFile()
+{
+    std::string text, all;
+    for (unsigned v = 1; v < 256; ++v) {
+        if (v == '\r' || v == '\n')
+            continue;
+        text += "x" + std::string(1, char(v)) + "x\r\n";
+        all += char(v);
+    }
+    return text + all + "x";
+}
+
+TEST(TextBufferFiles, EveryByteValueComesBackFromOemAndAnsiFiles)
+{
+    const std::string original = EveryByteFile();
+    for (const bool oem : {true, false}) {
+        for (const bool edit : {false, true}) {
+            SCOPED_TRACE(std::string(oem ? "OEM" : "ANSI") + (edit ? ", edited" : ""));
+            TTestDir dir;
+            const std::string path = dir.Path("all.asm");
+            WriteBytes(path, original);
+            TTextBuffer b;
+            b.OemFile = oem;
+            ASSERT_TRUE(b.LoadFromFile(path));
+            if (edit) {
+                // One letter typed on the last line; the others stay as read.
+                b.SetCaret(TTextPos{b.LineCount() - 1, std::int32_t(b.GetLine(b.LineCount() - 1).size()) + 1});
+                b.TypeChar('!');
+            }
+            ASSERT_TRUE(b.SaveFile(path));
+            EXPECT_EQ(ReadBytes(path), original + (edit ? "!" : ""));
+        }
+    }
+}
+
 TEST(TextBufferFiles, ReadOnlyFileMakesTheBufferReadOnly)
 {
     TTestDir dir;

@@ -70,66 +70,93 @@ TEST(CodePage, UnicodeToAnsiInvertsEveryByteAndRejectsTheRest)
         EXPECT_EQ(UnicodeToAnsi(u), '?') << "U+" << std::hex << unsigned(u);
 }
 
-TEST(CodePage, EveryOemByteMapsToTheSameCharacterWhenAnsiHasIt)
+TEST(CodePage, FileTablesAreABijectionThatKeepsSharedCharacters)
 {
     const auto ansi = Index(Cp1252);
-    int bestFit = 0;
+    const auto oem = Index(Cp850);
+    std::set<unsigned> seen;
+    int oemOnly = 0;
     for (unsigned b = 0; b < 256; ++b) {
-        const unsigned char got = OemToAnsiByte(static_cast<unsigned char>(b));
+        const unsigned got = OemToAnsiByte(static_cast<unsigned char>(b));
+        seen.insert(got);
+        EXPECT_EQ(AnsiToOemByte(static_cast<unsigned char>(got)), b) << "OEM byte " << b;
         auto it = ansi.find(Cp850(b));
         if (it != ansi.end()) {
             EXPECT_EQ(got, it->second) << "OEM byte " << b;
         } else {
-            ++bestFit;
-            // A look-alike, never a character of the other half of the pair.
-            EXPECT_NE(got, '?') << "OEM byte " << b;
+            // An OEM-only character takes a byte whose ANSI character OEM lacks.
+            ++oemOnly;
+            EXPECT_EQ(oem.count(Cp1252(got)), 0u) << "OEM byte " << b << " -> " << got;
         }
     }
-    EXPECT_EQ(bestFit, 31);
+    EXPECT_EQ(oemOnly, 31);
+    EXPECT_EQ(seen.size(), 256u);
+    // The pairs follow byte order on both sides.
+    EXPECT_EQ(OemToAnsiByte(0xB0), 0x80); // light shade <-> euro
+    EXPECT_EQ(AnsiToOemByte(0x9F), 0xFE); // Y diaeresis <-> black square
 }
 
-TEST(CodePage, EveryAnsiByteMapsToTheSameCharacterWhenOemHasIt)
+TEST(CodePage, EveryByteValueSurvivesAFileRoundTrip)
 {
-    const auto oem = Index(Cp850);
-    int bestFit = 0;
-    for (unsigned b = 0; b < 256; ++b) {
-        const unsigned char got = AnsiToOemByte(static_cast<unsigned char>(b));
-        auto it = oem.find(Cp1252(b));
-        if (it != oem.end()) {
-            EXPECT_EQ(got, it->second) << "ANSI byte " << b;
-        } else {
-            ++bestFit;
-            // Best fits land on plain ASCII or on a character both pages share.
-            EXPECT_TRUE(got < 0x80 || Index(Cp1252).count(Cp850(got))) << "ANSI byte " << b;
-        }
+    std::string all;
+    for (unsigned b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(AnsiToOem(OemToAnsi(all)), all);
+    EXPECT_EQ(OemToAnsi(AnsiToOem(all)), all);
+    // Box drawing is kept, not flattened.
+    EXPECT_EQ(AnsiToOem(OemToAnsi("\xB0\xB1\xB2\xB3\xB4\xCD\xDB\xD5\xF2")), "\xB0\xB1\xB2\xB3\xB4\xCD\xDB\xD5\xF2");
+}
+
+TEST(CodePage, AnOemFileShowsAndTakesItsOwnCharacters)
+{
+    for (unsigned o = 0; o < 256; ++o) {
+        const auto inBuffer = OemToAnsiByte(static_cast<unsigned char>(o));
+        EXPECT_EQ(TextToUnicode(inBuffer, true), Cp850(o)) << "OEM byte " << o;
+        unsigned char typed = 0;
+        ASSERT_TRUE(UnicodeToText(Cp850(o), true, typed)) << "OEM byte " << o;
+        EXPECT_EQ(typed, inBuffer) << "OEM byte " << o;
     }
-    EXPECT_EQ(bestFit, 31);
+    for (unsigned a = 0; a < 256; ++a) {
+        EXPECT_EQ(TextToUnicode(static_cast<unsigned char>(a), false), Cp1252(a));
+        unsigned char typed = 0;
+        ASSERT_TRUE(UnicodeToText(Cp1252(a), false, typed)) << "ANSI byte " << a;
+        EXPECT_EQ(typed, a);
+    }
+    // What the page cannot hold is refused, never replaced by a look-alike.
+    unsigned char c = 'x';
+    EXPECT_FALSE(UnicodeToText(0x20AC, true, c));  // euro in an OEM file
+    EXPECT_FALSE(UnicodeToText(0x0153, true, c));  // oe ligature in an OEM file
+    EXPECT_FALSE(UnicodeToText(0x2591, false, c)); // light shade in an ANSI file
+    EXPECT_FALSE(UnicodeToText(0x0131, false, c)); // dotless i in an ANSI file
+    EXPECT_FALSE(UnicodeToText(0x1F600, true, c));
+    EXPECT_EQ(c, 'x');
+
+    std::size_t refused = 0;
+    EXPECT_EQ(Utf16ToText(u"\u2591\u20AC\u00E9", true, &refused), std::string("\x80?\xE9"));
+    EXPECT_EQ(refused, 1u);
+    EXPECT_EQ(Utf16ToText(u"\u2591\u20AC\u00E9", false, &refused), std::string("?\x80\xE9"));
+    EXPECT_EQ(refused, 1u);
+    EXPECT_EQ(TextToUtf16("\x80\xE9", true), u"\u2591\u00E9");
 }
 
-TEST(CodePage, SharedCharactersSurviveBothRoundTrips)
+TEST(CodePage, TheConversionCommandsUseLookAlikes)
 {
-    const auto oem = Index(Cp850);
+    const auto OemToAnsi = OemToAnsiLookAlike;
+    const auto AnsiToOem = AnsiToOemLookAlike;
+    const auto OemToAnsiByte = [](unsigned char c) {
+        return static_cast<unsigned char>(OemToAnsiLookAlike(std::string(1, char(c)))[0]);
+    };
+    const auto AnsiToOemByte = [](unsigned char c) {
+        return static_cast<unsigned char>(AnsiToOemLookAlike(std::string(1, char(c)))[0]);
+    };
+    // Shared characters map exactly, as in the file tables.
     const auto ansi = Index(Cp1252);
-    int shared = 0;
     for (unsigned b = 0; b < 256; ++b) {
-        const auto a = static_cast<unsigned char>(b);
-        if (oem.count(Cp1252(b))) {
-            ++shared;
-            EXPECT_EQ(OemToAnsiByte(AnsiToOemByte(a)), a) << "ANSI byte " << b;
-        }
         if (ansi.count(Cp850(b))) {
-            EXPECT_EQ(AnsiToOemByte(OemToAnsiByte(a)), a) << "OEM byte " << b;
+            EXPECT_EQ(OemToAnsiByte(static_cast<unsigned char>(b)), kep::OemToAnsiByte(static_cast<unsigned char>(b)));
         }
     }
-    EXPECT_EQ(shared, 225);
 
-    // A French line with accents, through both pages and back.
-    const std::string line = "\xC9t\xE9 \xE0 l'\xEEle : \xE7\xE0 co\xFBte 5\xA3 \xB0\xB1\xD7";
-    EXPECT_EQ(OemToAnsi(AnsiToOem(line)), line);
-}
-
-TEST(CodePage, BoxDrawingAndBlocksGetLookAlikes)
-{
     // Frames of OEM box characters become an ASCII frame.
     EXPECT_EQ(OemToAnsi("\xDA\xC4\xC2\xC4\xBF"), "+-+-+");
     EXPECT_EQ(OemToAnsi("\xB3 \xB3 \xBA"), "| | |");

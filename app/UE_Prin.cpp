@@ -51,7 +51,7 @@ std::string LoginFromPasswd()
 
 QFont FontOf(const kep::TInfosFich& f)
 {
-    QFont font(kep::AnsiToQString(f.Police));
+    QFont font(kep::PathToQString(f.Police));
     // A wild stored size would make the editor unusable.
     font.setPointSize(f.Taille > 0 && f.Taille <= 200 ? f.Taille : 10);
     return font;
@@ -207,6 +207,8 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
         return dlg.SelectedPath();
     };
     LoginName = LoginFromPasswd;
+    AskReload = [this](const QString& text, bool modified) { return AskReloadBox(this, text, modified); };
+    AskFont = [this](const QFont& start) { return AskFontDialog(this, start); };
 
     connect(&Instance_, &kep::TProjectInstance::RaiseRequested, this, [this] {
         if (isMinimized())
@@ -234,10 +236,12 @@ bool TEcrPrin::FormCreate()
     // 3. The options; the project from the command line or the last one.
     Cfg_ = std::make_unique<kep::TEcrCfg>(Start_);
     TEditeur::TabPath = Cfg_->Data.TabPath;
-    // 4. A remembered project that is gone.
+    // 4. A remembered project that is gone, or a file that is no project.
     if (!NomProjet.empty() && !kep::FileExists(NomProjet)) {
         ShowWarning(QStringLiteral("Le projet par défaut :\r  ") + kep::PathToQString(NomProjet)
                     + QStringLiteral("\r n'existe pas sur cette machine !"));
+        NomProjet.clear();
+    } else if (!NomProjet.empty() && !EstUnProjet(NomProjet)) {
         NomProjet.clear();
     }
     // 5. None: the project list.
@@ -265,7 +269,7 @@ bool TEcrPrin::ChargeProjet()
     NomMakeFile.clear();
     NomProgFile.clear();
     PageCourante = nullptr;
-    if (NomProjet.empty())
+    if (NomProjet.empty() || !EstUnProjet(NomProjet))
         return false;
     // One instance per project.
     const QString proj = kep::PathToQString(NomProjet);
@@ -275,7 +279,7 @@ bool TEcrPrin::ChargeProjet()
     setWindowTitle(proj);
     // The project's title names the program in message boxes; it is not put
     // on the window (the window system would append it to every caption).
-    Titre_ = kep::AnsiToQString(kep::ProjectTitle(NomProjet));
+    Titre_ = kep::PathToQString(kep::ProjectTitle(NomProjet));
     const std::string folder = kep::FolderOf(NomProjet);
     QDir::setCurrent(kep::PathToQString(folder));
     setUpdatesEnabled(false);
@@ -302,7 +306,7 @@ bool TEcrPrin::ChargeProjet()
     const kep::TSessionGlobal g = kep::ReadSessionGlobal(ini);
     NomMakeFile = g.MakeFile.empty() ? std::string() : kep::ExpandName(folder, g.MakeFile);
     if (QAction* nom = Action("MM_NomMake")) {
-        nom->setText(kep::AnsiToQString(kep::FileNameOf(NomMakeFile)));
+        nom->setText(kep::PathToQString(kep::FileNameOf(NomMakeFile)));
         nom->setVisible(!NomMakeFile.empty() && !ProjetProtege);
     }
     NomProgFile = g.ProgFile;
@@ -376,7 +380,7 @@ bool TEcrPrin::ChargeProjet()
                 if (en.Markers[std::size_t(m)].Line >= 0)
                     b.ToggleMarker(m, b.ClampPos(en.Markers[std::size_t(m)]));
         if (!en.ViewName.empty())
-            Sources_->SetText(Sources_->ItemIndex(), kep::AnsiToQString(en.ViewName));
+            Sources_->SetText(Sources_->ItemIndex(), kep::PathToQString(en.ViewName));
         b.SelectView(b.ViewCount() - 1);
         b.SetTopLine(b.View().TopLine);
     }
@@ -394,6 +398,28 @@ bool TEcrPrin::ChargeProjet()
     if (ProjetProtege)
         ShowMessage(QStringLiteral("Ce projet est protégé. Vous ne pouvez que le consulter"));
     return true;
+}
+
+bool TEcrPrin::EstUnProjet(const std::string& path)
+{
+    QString why;
+    switch (kep::CheckProjectFile(path)) {
+    case kep::TProjectFileCheck::Ok:
+        return true;
+    case kep::TProjectFileCheck::Unreadable:
+        why = QStringLiteral("il ne peut pas être lu.");
+        break;
+    case kep::TProjectFileCheck::HasNul:
+        why = QStringLiteral("il contient des octets nuls, ce n'est pas un fichier texte.");
+        break;
+    case kep::TProjectFileCheck::NotIni:
+        why = QStringLiteral("aucune de ses lignes n'a la forme « [section] » ou « clé=valeur ».");
+        break;
+    }
+    // The file is left as it is: nothing is ever written to it.
+    ShowWarning(QStringLiteral("Le fichier ") + kep::PathToQString(path)
+                + QStringLiteral(" n'est pas un projet KEP : ") + why);
+    return false;
 }
 
 kep::TSessionState TEcrPrin::EtatSession() const
@@ -452,7 +478,7 @@ void TEcrPrin::SauveProjet()
     if (!kep::WriteSession(ini, s, [cfg](const std::string& nom) -> const kep::TStyleTable& {
             return cfg->FileTypeOf(nom).Styles;
         }))
-        ShowError(kep::PathToQString(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + kep::AnsiToQString(ini.LastError()));
+        ShowError(kep::PathToQString(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + QString::fromStdString(ini.LastError()));
 }
 
 bool TEcrPrin::FermeProjet()
@@ -533,7 +559,7 @@ int TEcrPrin::IndexDe(const TInfPage* page) const
 void TEcrPrin::OuvreFichier(const std::string& name0, const kep::TInfosFich* settings, bool tabsInPixels)
 {
     const std::string name = name0.empty() ? name0 : kep::QStringToPath(QFileInfo(kep::PathToQString(name0)).absoluteFilePath());
-    const QString shown = kep::AnsiToQString(kep::LowerAscii(kep::FileNameOf(name)));
+    const QString shown = kep::PathToQString(kep::LowerAscii(kep::FileNameOf(name)));
     int first = -1, last = -1;
     if (!name.empty() && Sources_->FindFile(name, first, last)) {
         TEditeur* ed = Sources_->Entry(first)->Editor;
@@ -699,7 +725,7 @@ void TEcrPrin::RenommeVues(TEditeur* ed, const std::string& oldName)
             continue;
         const std::string text = kep::QStringToPath(Sources_->Text(i));
         if (kep::LowerAscii(text).rfind(old, 0) == 0)
-            Sources_->SetText(i, kep::AnsiToQString(kep::EntryName(ed->FileName, pg->View, views)));
+            Sources_->SetText(i, kep::PathToQString(kep::EntryName(ed->FileName, pg->View, views)));
     }
 }
 
@@ -813,7 +839,7 @@ bool TEcrPrin::SauveSous()
     int first = -1, last = -1;
     if (Sources_->FindFile(nouveau, first, last)) {
         ShowTitled(QStringLiteral("Impossible d'utiliser ce nom."),
-                   QStringLiteral("Le fichier ") + kep::AnsiToQString(kep::LowerAscii(kep::FileNameOf(nouveau)))
+                   QStringLiteral("Le fichier ") + kep::PathToQString(kep::LowerAscii(kep::FileNameOf(nouveau)))
                        + QStringLiteral(" est utilisé."));
         return true;
     }
@@ -956,7 +982,7 @@ void TEcrPrin::VerifDatesFichiers()
     for (int i = 0; i < Sources_->Count(); ++i) {
         TEditeur* ed = Sources_->Entry(i)->Editor;
         if (ed != last && !ed->FileName.empty())
-            ed->AskReloadIfChanged(this);
+            ed->AskReloadIfChanged(AskReload);
         last = ed;
     }
     VerifEnCours_ = false;

@@ -9,8 +9,11 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include <QFont>
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -45,6 +48,9 @@ public:
     bool Started() const { return Started_; }
 
     // ---- Project -------------------------------------------------------------
+    // False, after a French message, when the file cannot be taken as a
+    // project (binary, or no INI line at all).
+    bool EstUnProjet(const std::string& path);
     bool ChargeProjet();
     void SauveProjet();
     bool FermeProjet();
@@ -97,6 +103,8 @@ public:
     std::function<QString(const QString& start)> AskSaveName;       // SaveDlg
     std::function<QStringList()> AskOpenFiles;                      // DlgOuvreFichier
     std::function<std::string()> ChooseProject;                     // TEcrProj, empty = cancelled
+    std::function<bool(const QString& text, bool modified)> AskReload; // file changed on disk: reload?
+    std::function<std::optional<QFont>(const QFont& start)> AskFont;  // FontDlg, nothing = cancelled
     // The login that shows the developer menus.
     static constexpr const char* DeveloperLogin = "kepdev";
     std::function<std::string()> LoginName;
@@ -168,3 +176,10 @@ private:
     QMenu* PM_TabBar;
     QAction* MO__1;
 };
+
+// The font dialog starts on the font the editor really shows: family, style
+// and size as resolved, so that changing one of them keeps the others.
+QFont FontForDialog(const QFont& editorFont);
+// The font the editor takes from the dialog's choice.
+QFont FontFromDialog(const QFont& editorFont, const QFont& chosen);
+std::optional<QFont> AskFontDialog(QWidget* parent, const QFont& start);

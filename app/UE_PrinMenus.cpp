@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QMenuBar>
 
@@ -216,10 +218,9 @@ void TEcrPrin::CreeMenus()
         TEditeur* ed = EditeurCourant();
         if (!ed)
             return;
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, ed->EditorFont(), this, QString(), QFontDialog::MonospacedFonts);
-        if (ok) {
-            ed->SetEditorFont(f);
+        const QFont old = ed->EditorFont();
+        if (const std::optional<QFont> f = AskFont(FontForDialog(old))) {
+            ed->SetEditorFont(FontFromDialog(old, *f));
             MajReglette();
         }
     });
@@ -496,4 +497,33 @@ void TEcrPrin::MajReouvre()
         connect(a, &QAction::triggered, this, [this, index] { Reouvre(index); });
     }
     MF_ReOuvre->menuAction()->setEnabled(!items.empty());
+}
+
+QFont FontForDialog(const QFont& editorFont)
+{
+    // A family the font database does not list (a fontconfig alias such as
+    // "Courier New") would leave the dialog on some other family and style.
+    const QFontInfo shown(editorFont);
+    QFont f(shown.family(), shown.pointSize() > 0 ? shown.pointSize() : editorFont.pointSize());
+    f.setStyleName(shown.styleName());
+    f.setBold(shown.bold());
+    f.setItalic(shown.italic());
+    return f;
+}
+
+QFont FontFromDialog(const QFont& editorFont, const QFont& chosen)
+{
+    QFont f = chosen;
+    // The stored name stays when the family is the one it resolved to.
+    if (chosen.family() == QFontInfo(editorFont).family())
+        f.setFamily(editorFont.family());
+    f.setStyleName(QString());
+    return f;
+}
+
+std::optional<QFont> AskFontDialog(QWidget* parent, const QFont& start)
+{
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, start, parent, QString(), QFontDialog::MonospacedFonts);
+    return ok ? std::optional<QFont>(f) : std::nullopt;
 }

@@ -1,4 +1,5 @@
 #include "app/U_Session.h"
+#include "platform/FileIo.h"
 
 #include <dirent.h>
 #include <fnmatch.h>
@@ -521,6 +522,41 @@ void EffaceFichiers(const std::string& folder, std::string_view text,
             if (std::remove((dir + "/" + name).c_str()) != 0 && failed)
                 failed(name);
     }
+}
+
+TProjectFileCheck CheckProjectText(std::string_view text)
+{
+    if (text.find('\0') != std::string_view::npos)
+        return TProjectFileCheck::HasNul;
+    bool content = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        while (!line.empty() && static_cast<unsigned char>(line.front()) <= 32)
+            line.remove_prefix(1);
+        while (!line.empty() && static_cast<unsigned char>(line.back()) <= 32)
+            line.remove_suffix(1);
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        if (line.front() == '[' && line.find(']') != std::string_view::npos)
+            return TProjectFileCheck::Ok;
+        if (const auto eq = line.find('='); eq != std::string_view::npos && eq > 0)
+            return TProjectFileCheck::Ok;
+        content = true;
+    }
+    return content ? TProjectFileCheck::NotIni : TProjectFileCheck::Ok;
+}
+
+TProjectFileCheck CheckProjectFile(const std::string& path)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text))
+        return TProjectFileCheck::Unreadable;
+    return CheckProjectText(text);
 }
 
 } // namespace kep

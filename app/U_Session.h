@@ -146,6 +146,14 @@ std::string EntryName(const std::string& path, int view, int viewCount);
 // "KEP - NAME (folder/)": the project's title.
 std::string ProjectTitle(const std::string& projectPath);
 
+// Whether a file can be taken as a project: it reads as INI text. A file
+// holding a NUL byte, or whose lines (blank and comment lines aside) are
+// none of them a "[section]" or a "key=value" line, is no project; an empty
+// file is one (the project list creates them so).
+enum class TProjectFileCheck { Ok, Unreadable, HasNul, NotIni };
+TProjectFileCheck CheckProjectText(std::string_view text);
+TProjectFileCheck CheckProjectFile(const std::string& path);
+
 // The command line: at most a project path with ".pja" in any case.
 bool ArgumentsAccepted(const std::vector<std::string>& args);
 

@@ -1,5 +1,6 @@
 // kep: the assembler projects environment.
 #include "app/UE_Prin.h"
+#include "platform/AppSetup.h"
 #include "platform/HelpWindow.h"
 #include "platform/KepPipesFile.h"
 #include "project/UF_ProjVers.h"
@@ -9,8 +10,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KEP"));
-    QApplication::setApplicationDisplayName(QStringLiteral("KEP"));
+    kep::SetUpApplication(app);
 
     // The build runner starts the launcher; a missing one is reported there.
     kep::EnsureKepPipes();

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 
 #include <cstdio>
 #include <filesystem>
@@ -178,20 +179,44 @@ bool TEditeur::ChangedOnDisk() const
     return onDisk != 0 && onDisk > FileDate;
 }
 
-bool TEditeur::AskReloadIfChanged(QWidget* parent)
+QString TEditeur::ReloadQuestion() const
+{
+    QString text = QStringLiteral("L'heure ou la date du fichier \r\n -> ") + kep::PathToQString(FileName)
+                   + QStringLiteral("\r\n a changé.\r\n\nFaut-il le recharger ?");
+    if (Buffer().Modified())
+        text += QStringLiteral("\r\n\nLes modifications faites ici et non enregistrées seront perdues.");
+    return text;
+}
+
+bool TEditeur::AskReloadIfChanged(const TAskReload& ask)
 {
     if (!ChangedOnDisk())
         return false;
-    const QString text = QStringLiteral("L'heure ou la date du fichier \r\n -> ") + QString::fromStdString(FileName) +
-                         QStringLiteral("\r\n a changé.\r\n\nFaut-il le recharger ?");
-    const auto answer = QMessageBox::question(parent, QCoreApplication::applicationName(), text,
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) {
+    if (ask(ReloadQuestion(), Buffer().Modified())) {
         Load();
         return true;
     }
     FileDate = kep::FileModTimeNs(FileName);
     return false;
+}
+
+std::unique_ptr<QMessageBox> MakeReloadBox(QWidget* parent, const QString& text, bool modified)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Confirmation"), text,
+                                             QMessageBox::NoButton, parent);
+    QPushButton* oui = box->addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+    QPushButton* non = box->addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+    // Unsaved work is not thrown away by a stray Enter.
+    box->setDefaultButton(modified ? non : oui);
+    box->setEscapeButton(non);
+    return box;
+}
+
+bool AskReloadBox(QWidget* parent, const QString& text, bool modified)
+{
+    const auto box = MakeReloadBox(parent, text, modified);
+    box->exec();
+    return box->clickedButton() && box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
 }
 
 std::string TEditeur::TableFileFor(const std::string& firstLine) const

@@ -5,10 +5,12 @@
 #include "editor/SrcEdit.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QMenu;
 class QAction;
+class QMessageBox;
 
 class TEditeur : public TSrcEdit {
     Q_OBJECT
@@ -32,8 +34,13 @@ public:
     bool Save(std::string* error = nullptr);
     // The file on disk is newer than the text.
     bool ChangedOnDisk() const;
-    // Asks whether to reload a file changed on disk; true when reloaded.
-    bool AskReloadIfChanged(QWidget* parent);
+    // The question asked when the file changed on disk; with unsaved changes
+    // it says they will be lost.
+    QString ReloadQuestion() const;
+    // Asks (text, unsaved changes) -> reload? for a file changed on disk:
+    // reloads, or keeps the text and takes the new date. True when reloaded.
+    using TAskReload = std::function<bool(const QString& text, bool modified)>;
+    bool AskReloadIfChanged(const TAskReload& ask);
 
     // Takes the table named by line 0 for the colouring.
     void SelectTable();
@@ -73,3 +80,8 @@ struct TOccurrence {
     std::string Caption;
 };
 std::vector<TOccurrence> FindOccurrences(const TTextBuffer& buffer, std::string_view word, bool* more);
+
+// The external-change question as a box: "&Oui" reloads; "&Non" is the
+// default when the text has unsaved changes.
+std::unique_ptr<QMessageBox> MakeReloadBox(QWidget* parent, const QString& text, bool modified);
+bool AskReloadBox(QWidget* parent, const QString& text, bool modified);

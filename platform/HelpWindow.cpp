@@ -1,12 +1,30 @@
 #include "platform/HelpWindow.h"
 
-#include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QShortcut>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
 namespace {
 QPointer<THelpWindow> TheWindow;
+}
+
+QString kep::HelpTopicTitle(const QString& html)
+{
+    static const QRegularExpression title(QStringLiteral("<title[^>]*>(.*?)</title>"),
+                                          QRegularExpression::CaseInsensitiveOption
+                                              | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression heading(QStringLiteral("<h([1-6])[^>]*>(.*?)</h\\1>"),
+                                            QRegularExpression::CaseInsensitiveOption
+                                                | QRegularExpression::DotMatchesEverythingOption);
+    QString text;
+    if (const auto m = title.match(html); m.hasMatch())
+        text = m.captured(1);
+    else if (const auto h = heading.match(html); h.hasMatch())
+        text = h.captured(2);
+    return QTextDocumentFragment::fromHtml(text).toPlainText().simplified();
 }
 
 THelpWindow* THelpWindow::Instance(QWidget* parent)
@@ -30,20 +48,19 @@ THelpWindow::THelpWindow(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Aide KEP"));
     auto* layout = new QVBoxLayout(this);
-    Title_ = new QLabel(this);
-    QFont f = Title_->font();
-    f.setBold(true);
-    Title_->setFont(f);
     Browser_ = new QTextBrowser(this);
     Browser_->setOpenExternalLinks(true);
-    layout->addWidget(Title_);
     layout->addWidget(Browser_);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     resize(560, 420);
 }
 
-void THelpWindow::ShowTopic(const QString& title, const QString& html)
+void THelpWindow::ShowTopic(const QString& fallbackTitle, const QString& html)
 {
-    Title_->setText(title);
+    const QString title = kep::HelpTopicTitle(html);
+    setWindowTitle(title.isEmpty() ? fallbackTitle : title);
     Browser_->setHtml(html);
     show();
     raise();

@@ -37,7 +37,10 @@ inline std::string QStringToText(const QString& text, bool oem, std::size_t* ref
                        oem, refused);
 }
 
-// Paths go to and from the file system's own encoding, untouched.
+// Paths go to and from the file system's own encoding, untouched. Names
+// derived from them (entries of the sources list, view names, the project
+// title) and font families are stored the same way: they never pass through
+// the code-page tables.
 inline QString PathToQString(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));

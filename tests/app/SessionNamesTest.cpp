@@ -72,3 +72,31 @@ TEST(SessionNames, CleaningDeletesMatchingFilesOnly)
     EffaceFichiers(dir.Dir(), "", nullptr);
     EXPECT_TRUE(dir.Exists("c.asm"));
 }
+
+TEST(SessionNames, OnlyIniTextIsTakenForAProject)
+{
+    using C = TProjectFileCheck;
+    // Empty, blank or comment-only files are projects (the list creates them).
+    EXPECT_EQ(CheckProjectText(""), C::Ok);
+    EXPECT_EQ(CheckProjectText("\r\n  \r\n\t"), C::Ok);
+    EXPECT_EQ(CheckProjectText("; notes\r\n# more\r\n"), C::Ok);
+    // One section or key line is enough, wherever it stands, whatever the
+    // line ends.
+    EXPECT_EQ(CheckProjectText("[Global]"), C::Ok);
+    EXPECT_EQ(CheckProjectText("  [Edit0]  \r\nNom=a.asm"), C::Ok);
+    EXPECT_EQ(CheckProjectText("texte libre\nencore\rNbrEdit=0"), C::Ok);
+    EXPECT_EQ(CheckProjectText("x\xFF\x01=1\n"), C::Ok);
+    // No line of the INI form.
+    EXPECT_EQ(CheckProjectText("Ceci n'est pas un projet."), C::NotIni);
+    EXPECT_EQ(CheckProjectText("\r\n[ouvert\r\n=sans cle\r\n"), C::NotIni);
+    EXPECT_EQ(CheckProjectText("; commentaire\r\nmot\r\n"), C::NotIni);
+    // A NUL anywhere, even after good lines.
+    EXPECT_EQ(CheckProjectText(std::string("[Global]\r\nNbrEdit=1\r\n\0", 23)), C::HasNul);
+    EXPECT_EQ(CheckProjectText(std::string(1, '\0')), C::HasNul);
+
+    TTestDir dir;
+    EXPECT_EQ(CheckProjectFile(dir.Write("p.pja", "[Global]\r\n")), C::Ok);
+    EXPECT_EQ(CheckProjectFile(dir.Path("absent.pja")), C::Unreadable);
+    std::filesystem::create_directories(dir.Path("dossier.pja"));
+    EXPECT_EQ(CheckProjectFile(dir.Path("dossier.pja")), C::Unreadable);
+}

@@ -4,7 +4,10 @@
 #include "platform/Help.h"
 #include "platform/HelpWindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QPointer>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -60,4 +63,27 @@ TEST(Help, OtherHelpFilesComeFromTheFolderBesideTheProgram)
     EXPECT_TRUE(THelpWindow::Instance()->CurrentHtml().contains(QStringLiteral("MACRO")));
     THelpWindow::Instance()->close();
     QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/help")).removeRecursively();
+}
+
+TEST(Help, TheWindowShowsTheTopicsTitleAndClosesWithEscape)
+{
+    EXPECT_EQ(kep::HelpTopicTitle(QStringLiteral("<html><head><title>Le titre</title></head><h1>Autre</h1>")),
+              QStringLiteral("Le titre"));
+    EXPECT_EQ(kep::HelpTopicTitle(QStringLiteral("<p>x</p><H2 class=\"a\">Bienvenue &amp; <b>merci</b></H2>")),
+              QStringLiteral("Bienvenue & merci"));
+    EXPECT_EQ(kep::HelpTopicTitle(QStringLiteral("<p>sans titre</p>")), QString());
+
+    // The first-run welcome: its own title, not the help file's name.
+    ASSERT_TRUE(kep::ShowHelpContext(QStringLiteral("Kep.hlp"), 1000001));
+    QPointer<THelpWindow> w = THelpWindow::Instance();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Bienvenue dans KEP"));
+    // A topic without a title keeps a caption that says what it is.
+    w->ShowTopic(QStringLiteral("qdx.hlp"), QStringLiteral("<p>rien</p>"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("qdx.hlp"));
+
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    QTest::keyClick(w, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull() || !w->isVisible());
 }

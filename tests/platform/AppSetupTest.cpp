@@ -4,13 +4,18 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
 TEST(AppSetup, StandardButtonsSpeakFrenchAndCaptionsStayAsGiven)
 {
+    const bool noUserLocale = QLocale::system().language() == QLocale::C;
     ASSERT_TRUE(kep::SetUpApplication(*QCoreApplication::instance()));
+    if (noUserLocale) {
+        EXPECT_EQ(QLocale().language(), QLocale::French);
+    }
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), QStringLiteral("?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Oui"));

@@ -137,6 +137,9 @@ TEST(CodePage, AnOemFileShowsAndTakesItsOwnCharacters)
     EXPECT_EQ(Utf16ToText(u"\u2591\u20AC\u00E9", false, &refused), std::string("?\x80\xE9"));
     EXPECT_EQ(refused, 1u);
     EXPECT_EQ(TextToUtf16("\x80\xE9", true), u"\u2591\u00E9");
+    // A character outside the basic plane counts once.
+    EXPECT_EQ(Utf16ToText(u"a\U0001F600b", true, &refused), "a?b");
+    EXPECT_EQ(refused, 1u);
 }
 
 TEST(CodePage, TheConversionCommandsUseLookAlikes)

@@ -1,0 +1,441 @@
+// Keyboard and mouse input of the editor control: each key and button maps
+// onto a command of the text buffer.
+#include "editor/SrcEdit.h"
+
+#include "platform/QtText.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+bool IsDoubleClickWordChar(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0xC0;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+bool TSrcEdit::focusNextPrevChild(bool)
+{
+    return false; // Tab is typed into the text
+}
+
+bool TSrcEdit::event(QEvent* e)
+{
+    // Ctrl keys the editor handles itself must not become shortcuts.
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const auto mods = k->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if (mods == Qt::ControlModifier) {
+            switch (k->key()) {
+            case Qt::Key_C: case Qt::Key_X: case Qt::Key_V: case Qt::Key_Z: case Qt::Key_Y:
+            case Qt::Key_K: case Qt::Key_Q: case Qt::Key_U: case Qt::Key_I: case Qt::Key_Insert:
+            case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Left: case Qt::Key_Right:
+            case Qt::Key_Up: case Qt::Key_Down:
+                e->accept();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+void TSrcEdit::TypeChar(unsigned char c)
+{
+    Buffer_.TypeChar(c);
+}
+
+void TSrcEdit::PasteFromClipboard()
+{
+    Buffer_.PasteFromClipboard();
+}
+
+void TSrcEdit::HandleChar(unsigned char c)
+{
+    if (c < 32 && c != '\t')
+        return;
+    if (PrefixKey_) {
+        const char prefix = PrefixKey_;
+        PrefixKey_ = 0;
+        if (c >= '0' && c <= '9') {
+            if (prefix == 'K')
+                Buffer_.ToggleMarker(c - '0', Buffer_.Caret());
+            else
+                Buffer_.GoToMarker(c - '0');
+            MarginChanged();
+        } else if (prefix == 'K' && Buffer_.HasSelection()) {
+            if (c == '\t' || c == 'I' || c == 'i')
+                Buffer_.IndentBlock();
+            else if (c == 'U' || c == 'u')
+                Buffer_.UnindentBlock();
+        }
+        return;
+    }
+    TypeChar(c);
+}
+
+void TSrcEdit::FinishMovement(bool shift)
+{
+    TTextBuffer& b = Buffer_;
+    if (!b.BringCaretIntoView())
+        b.PlaceCaret();
+    if (shift) {
+        if (b.Anchor() == b.Caret())
+            b.SelectRange(b.Caret(), b.Caret());
+        else
+            b.SelectRange(b.Anchor(), b.Caret());
+    } else {
+        b.ClearSelection();
+        b.SetAnchor(b.Caret());
+    }
+}
+
+bool TSrcEdit::HandleMovementKey(int key, bool shift, bool ctrl)
+{
+    TTextBuffer& b = Buffer_;
+    TEditView& v = b.View();
+    TTextPos c = b.ClampPos(v.Caret);
+    const std::string& line = b.GetLine(c.Line);
+    const int vis = std::max(1, VisibleLines());
+
+    // Extending a selection from inside it starts from the end that moves.
+    if (shift && b.HasSelection() && c != v.SelStart && c != v.SelEnd) {
+        const bool back = key == Qt::Key_PageUp || key == Qt::Key_Home || key == Qt::Key_Left || key == Qt::Key_Up;
+        c = back ? v.SelStart : v.SelEnd;
+        b.SetAnchor(back ? v.SelEnd : v.SelStart);
+    }
+
+    const bool vertical = !ctrl && (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+                                    key == Qt::Key_PageDown);
+    if (vertical && b.DesiredX() < 0)
+        b.SetDesiredX(b.PixelOfCol(line, c.Col));
+    if (!vertical)
+        b.SetDesiredX(-1);
+
+    auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
+    std::int32_t target = c.Line;
+    switch (key) {
+    case Qt::Key_Left:
+        if (ctrl) {
+            auto i = std::size_t(c.Col - 1);
+            while (i > 0 && isBlank(line[i - 1]))
+                --i;
+            while (i > 0 && !isBlank(line[i - 1]))
+                --i;
+            c.Col = std::int32_t(i) + 1;
+        } else if (c.Col > 1) {
+            --c.Col;
+        } else if (c.Line > 0) {
+            --c.Line;
+            c.Col = std::int32_t(b.GetLine(c.Line).size()) + 1;
+        }
+        break;
+    case Qt::Key_Right:
+        if (ctrl) {
+            auto i = std::size_t(c.Col - 1);
+            while (i < line.size() && isBlank(line[i]))
+                ++i;
+            while (i < line.size() && !isBlank(line[i]))
+                ++i;
+            c.Col = std::int32_t(i) + 1;
+        } else if (std::size_t(c.Col) <= line.size()) {
+            ++c.Col;
+        } else if (c.Line + 1 < b.LineCount()) {
+            ++c.Line;
+            c.Col = 1;
+        }
+        break;
+    case Qt::Key_Home:
+        c = ctrl ? TTextPos{0, 1} : TTextPos{c.Line, 1};
+        break;
+    case Qt::Key_End:
+        if (ctrl)
+            c.Line = b.LineCount() - 1;
+        c.Col = std::int32_t(b.GetLine(c.Line).size()) + 1;
+        break;
+    case Qt::Key_Up:
+        if (ctrl) {
+            b.SetTopLine(b.TopLine() - 1);
+            return true;
+        }
+        target = c.Line - 1;
+        break;
+    case Qt::Key_Down:
+        if (ctrl) {
+            if (b.TopLine() < b.LineCount() - vis)
+                b.SetTopLine(b.TopLine() + 1);
+            return true;
+        }
+        target = c.Line + 1;
+        break;
+    case Qt::Key_PageUp:
+        target = c.Line > b.TopLine() ? b.TopLine() : c.Line - (vis - 1);
+        break;
+    case Qt::Key_PageDown: {
+        const std::int32_t lastVisible = b.TopLine() + vis - 1;
+        target = c.Line < lastVisible ? lastVisible : c.Line + (vis - 1);
+        break;
+    }
+    default:
+        return false;
+    }
+    if (vertical) {
+        target = std::clamp<std::int32_t>(target, 0, b.LineCount() - 1);
+        c = TTextPos{target, b.ColAtPixel(b.GetLine(target), b.DesiredX())};
+    }
+    v.Caret = b.ClampPos(c);
+    FinishMovement(shift);
+    return true;
+}
+
+bool TSrcEdit::HandleCtrlKey(QKeyEvent* e)
+{
+    TTextBuffer& b = Buffer_;
+    const int key = e->key();
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    switch (key) {
+    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+        return HandleMovementKey(key, shift, true);
+    case Qt::Key_C:
+    case Qt::Key_Insert:
+        b.CopyToClipboard();
+        return true;
+    case Qt::Key_X:
+        b.CutToClipboard();
+        return true;
+    case Qt::Key_V:
+        PasteFromClipboard();
+        return true;
+    case Qt::Key_Z:
+        b.Undo();
+        return true;
+    case Qt::Key_Y:
+        b.DeleteCurrentLine();
+        return true;
+    case Qt::Key_K:
+        PrefixKey_ = 'K';
+        return true;
+    case Qt::Key_Q:
+        PrefixKey_ = 'Q';
+        return true;
+    case Qt::Key_U:
+        if (PrefixKey_ == 'K')
+            HandleChar('U');
+        return true;
+    case Qt::Key_I:
+        if (PrefixKey_)
+            HandleChar('\t');
+        return true;
+    default:
+        return key >= 35 && key <= 90; // other Ctrl letters are swallowed
+    }
+}
+
+void TSrcEdit::keyPressEvent(QKeyEvent* e)
+{
+    TTextBuffer& b = Buffer_;
+    const auto mods = e->modifiers();
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool alt = mods & Qt::AltModifier;
+    const int key = e->key();
+    e->accept();
+
+    if (alt && key == Qt::Key_Backspace) {
+        b.Undo();
+        return;
+    }
+    if (ctrl && !alt) {
+        if (!HandleCtrlKey(e))
+            e->ignore();
+        return;
+    }
+    switch (key) {
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
+        HandleMovementKey(key, shift, false);
+        return;
+    default:
+        break;
+    }
+    b.SetDesiredX(-1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        b.Backspace(shift);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        b.Enter();
+        return;
+    case Qt::Key_Delete:
+        b.DeleteKey(shift);
+        return;
+    case Qt::Key_Insert:
+        if (shift) {
+            PasteFromClipboard();
+        } else {
+            b.ReplaceMode = !b.ReplaceMode;
+            if (b.OnInsReplSwap)
+                b.OnInsReplSwap();
+        }
+        return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        HandleChar('\t');
+        return;
+    default:
+        break;
+    }
+    const QString text = e->text();
+    if (text.isEmpty() || alt) {
+        e->ignore();
+        return;
+    }
+    // A character the file's code page cannot hold is refused, never
+    // replaced by a look-alike.
+    for (const char32_t u : text.toUcs4()) {
+        unsigned char c = 0;
+        if (kep::UnicodeToText(u, Buffer_.OemFile, c)) {
+            HandleChar(c);
+        } else {
+            QApplication::beep();
+            emit InputRefused();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void TSrcEdit::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(e);
+        return;
+    }
+    TTextBuffer& b = Buffer_;
+    b.SetDesiredX(-1);
+    b.View().Caret = PosAtPoint(e->position().toPoint(), true);
+    if (e->modifiers() & Qt::ShiftModifier) {
+        b.SelectRange(b.Anchor(), b.Caret());
+    } else {
+        b.ClearSelection();
+        b.SetAnchor(b.Caret());
+    }
+    if (!hasFocus())
+        setFocus(Qt::MouseFocusReason);
+    b.PlaceCaret();
+    viewport()->update(LineRect(b.CaretLine()));
+    Dragging_ = true;
+}
+
+void TSrcEdit::DragTo(QPoint p)
+{
+    TTextBuffer& b = Buffer_;
+    const int lh = std::max(1, LineHeight());
+    const int vis = std::max(1, VisibleLines());
+    const int h = viewport()->height();
+    if (p.y() < 0) {
+        // Above the top: scroll up and extend to the start of the new top line.
+        const int lines = 1 - p.y() / lh;
+        b.SetTopLine(b.TopLine() - lines);
+        b.View().Caret = TTextPos{b.TopLine(), 1};
+    } else if (p.y() >= h) {
+        if (b.TopLine() + vis < b.LineCount()) {
+            const int lines = (p.y() - h) / lh + 1;
+            b.SetTopLine(std::min(b.TopLine() + lines, b.MaxTopLine()));
+        }
+        const std::int32_t lastVisible = std::min(b.TopLine() + vis - 1, b.LineCount() - 1);
+        b.View().Caret = TTextPos{lastVisible, std::int32_t(b.GetLine(lastVisible).size()) + 1};
+    } else {
+        b.View().Caret = PosAtPoint(p, true);
+        DragTimer_.stop();
+    }
+    b.SelectRange(b.Anchor(), b.Caret());
+    if (!b.BringCaretIntoView())
+        b.PlaceCaret();
+}
+
+void TSrcEdit::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    viewport()->setCursor(p.x() > LargMarge() - 1 ? Qt::IBeamCursor : Qt::ArrowCursor);
+    if (!Dragging_ || !(e->buttons() & Qt::LeftButton))
+        return;
+    DragPoint_ = p;
+    DragTo(p);
+    if ((p.y() < 0 || p.y() >= viewport()->height()) && !DragTimer_.isActive())
+        DragTimer_.start();
+}
+
+void TSrcEdit::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton) {
+        Dragging_ = false;
+        DragTimer_.stop();
+    }
+    QAbstractScrollArea::mouseReleaseEvent(e);
+}
+
+void TSrcEdit::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    TTextBuffer& b = Buffer_;
+    // The second press of a double click arrives as this event alone.
+    b.View().Caret = PosAtPoint(e->position().toPoint(), true);
+    const TTextPos c = b.ClampPos(b.Caret());
+    const std::string& line = b.GetLine(c.Line);
+    auto word = [&](std::int32_t col) {
+        return col >= 1 && std::size_t(col) <= line.size() &&
+               IsDoubleClickWordChar(static_cast<unsigned char>(line[std::size_t(col - 1)]));
+    };
+    if (word(c.Col) || word(c.Col - 1)) {
+        std::int32_t from = word(c.Col) ? c.Col : c.Col - 1, to = from;
+        while (word(from - 1))
+            --from;
+        while (word(to + 1))
+            ++to;
+        b.SetAnchor(TTextPos{c.Line, from});
+        b.View().Caret = TTextPos{c.Line, to + 1};
+        b.SelectRange(b.Anchor(), b.Caret());
+        b.PlaceCaret();
+    }
+    Dragging_ = false;
+}
+
+void TSrcEdit::wheelEvent(QWheelEvent* e)
+{
+    const int delta = e->angleDelta().y();
+    if (delta == 0) {
+        e->ignore();
+        return;
+    }
+    Buffer_.SetTopLine(Buffer_.TopLine() - delta / 40);
+    e->accept();
+}
+
+void TSrcEdit::focusInEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    CaretOn_ = true;
+    BlinkTimer_.start();
+    Buffer_.PlaceCaret();
+    viewport()->update(LineRect(Buffer_.CaretLine()));
+}
+
+void TSrcEdit::focusOutEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    BlinkTimer_.stop();
+    viewport()->update(LineRect(Buffer_.CaretLine()));
+}

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QHeaderView>

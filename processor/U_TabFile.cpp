@@ -133,9 +133,11 @@ private:
             throw BadIndex{};
         return Tab.ValueList[n - 1];
     }
-    static void CheckLength(std::size_t chars)
+    // Counts the text already built and the entries an operand list has
+    // gathered but not yet spread over the lines.
+    void CheckLength(std::size_t chars) const
     {
-        if (chars > MaxChars)
+        if (chars + Pending > MaxChars)
             throw TooLong{};
     }
 
@@ -159,6 +161,7 @@ private:
     std::vector<std::string>& Types;
     std::size_t First = 0;
     std::size_t Chars = 0;
+    std::size_t Pending = 0;
 };
 
 void TTabFile::TDescriber::Run(std::size_t k)
@@ -330,8 +333,16 @@ void TTabFile::TDescriber::ExpandList(unsigned l)
         throw BadOffset{};
     const TArea& c = Tab.AreaC;
     std::size_t off = Word(Tab.TableOC, l - 1) + 1;
+    // Every entry ends up on each of the variant's lines: an entry costs its
+    // size that many times, counted as soon as it is built so that a long
+    // list of long entries stops early instead of being gathered whole.
+    const std::size_t variantLines = std::max<std::size_t>(1, Lines.size() - First);
     std::vector<std::string> texts;
     std::size_t longest = 0;
+    struct TPendingReset {
+        std::size_t& P;
+        ~TPendingReset() { P = 0; }
+    } reset{Pending};
     for (;; off += 3) {
         unsigned char i = Byte(c, off);
         if (i == 0)
@@ -340,10 +351,14 @@ void TTabFile::TDescriber::ExpandList(unsigned l)
         longest = std::max(longest, texts.back().size());
         if (texts.size() > MaxLines)
             throw TooLong{};
+        if (texts.back().size() > MaxChars / variantLines)
+            throw TooLong{};
+        Pending += texts.back().size() * variantLines;
+        CheckLength(Chars);
     }
+    Pending = 0;
     if (texts.empty())
         return;
-    const std::size_t variantLines = Lines.size() - First;
     if (First + variantLines * texts.size() > MaxLines)
         throw TooLong{};
     std::size_t variantChars = 0;

@@ -334,7 +334,13 @@ void TEcrPrin::OuvreFichier(const std::string& name0, const kep::TInfosFich* set
         if (!name.empty()) {
             ed->Load();
             const bool ailleurs = !kep::SamePath(kep::FolderOf(name), kep::FolderOf(NomProjet));
-            ed->Buffer().ReadOnly = (f.Opts & kep::optReadOnly) || ailleurs || ProjetProtege;
+            const bool nul = ed->Buffer().HoldsNul();
+            ed->Buffer().ReadOnly = (f.Opts & kep::optReadOnly) || ailleurs || ProjetProtege || nul;
+            if (nul)
+                ShowMessage(QStringLiteral("Le fichier ") + kep::PathToQString(kep::FileNameOf(name))
+                            + QStringLiteral(" contient des octets nuls : il est ouvert en lecture seule, "
+                                             "sans rien perdre. Enregistrez-le sous un autre nom pour en garder une "
+                                             "copie exacte."));
         }
         ed->AutoLoad = f.Opts & kep::optAutoLoad;
         ed->AutoSave = f.Opts & kep::optAutoSave;

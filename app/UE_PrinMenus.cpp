@@ -344,6 +344,12 @@ void TEcrPrin::CreePopups()
     connect(ps("PM_S_LectSeule", QStringLiteral("Lecture seule"), P, true), &QAction::triggered, this, [this] {
         if (const int e = EntreeCible(); e >= 0) {
             TTextBuffer& b = Sources_->Entry(e)->Editor->Buffer();
+            if (b.ReadOnly && b.HoldsNul()) {
+                // Editing would cut the text at its first NUL.
+                Action("PM_S_LectSeule")->setChecked(true);
+                ShowMessage(QStringLiteral("Ce fichier contient des octets nuls : il reste en lecture seule."));
+                return;
+            }
             b.ReadOnly = !b.ReadOnly;
             Sources_->viewport()->update();
             ModifiedToggled();

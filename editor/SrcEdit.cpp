@@ -318,13 +318,25 @@ void TSrcEdit::DrawChars(QPainter& p, int x, int y, std::string_view text, const
     f.setStrikeOut(style & kep::fsStrikeOut);
     p.setFont(f);
     p.setPen(fore);
-    if (!ForcedFixed_ && !(style & (kep::fsBold | kep::fsItalic))) {
+    const bool nul = text.find('\0') != std::string_view::npos;
+    if (!nul && !ForcedFixed_ && !(style & (kep::fsBold | kep::fsItalic))) {
         p.drawText(x, y + Ascent_, kep::TextToQString(text, Buffer_.OemFile));
         return;
     }
     // Cells of the average width keep columns aligned whatever the glyphs.
-    for (std::size_t i = 0; i < text.size(); ++i)
-        p.drawText(x + int(i) * cw, y + Ascent_, kep::TextToQString(text.substr(i, 1), Buffer_.OemFile));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int cx = x + int(i) * cw;
+        if (text[i] == '\0') {
+            // A NUL has no glyph: a "0" in reverse video shows the byte is there.
+            const QRect cell(cx, y + 1, cw, LineHeight() - 2);
+            p.fillRect(cell, fore);
+            p.setPen(back);
+            p.drawText(cell, Qt::AlignCenter, QStringLiteral("0"));
+            p.setPen(fore);
+            continue;
+        }
+        p.drawText(cx, y + Ascent_, kep::TextToQString(text.substr(i, 1), Buffer_.OemFile));
+    }
 }
 
 void TSrcEdit::PaintLine(QPainter& p, std::int32_t line, int y, int right)

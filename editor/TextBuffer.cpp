@@ -11,15 +11,11 @@
 
 namespace {
 
-// End of the segment starting at i: the first CR, LF or NUL, or the end.
-std::size_t SegmentEnd(std::string_view text, std::size_t i)
+// End of the line starting at i: the first CR or LF, or the end.
+std::size_t LineEnd(std::string_view text, std::size_t i)
 {
-    while (i < text.size()) {
-        char c = text[i];
-        if (c == '\r' || c == '\n' || c == '\0')
-            break;
+    while (i < text.size() && text[i] != '\r' && text[i] != '\n')
         ++i;
-    }
     return i;
 }
 
@@ -170,18 +166,26 @@ void TTextBuffer::SetAllText(std::string_view text)
 {
     if (ReadOnly)
         return;
+    SetLines(text, false);
+}
+
+void TTextBuffer::SetLines(std::string_view text, bool keepNul)
+{
     // Splitting straight into a fresh table gives the same lines as inserting
     // the text at (0, 1) of an empty one, without moving lines around.
+    if (!keepNul)
+        text = text.substr(0, std::min(text.size(), text.find('\0')));
+    HoldsNul_ = keepNul && text.find('\0') != std::string_view::npos;
     std::vector<TLineRec> lines;
     lines.reserve(std::max<std::size_t>(100, std::count(text.begin(), text.end(), '\n') + 1));
     std::size_t i = 0;
     for (;;) {
-        std::size_t end = SegmentEnd(text, i);
+        std::size_t end = LineEnd(text, i);
         TLineRec rec;
         rec.Text.assign(text.substr(i, end - i));
         rec.LineId = std::int32_t(lines.size());
         lines.push_back(std::move(rec));
-        if (end >= text.size() || text[end] == '\0')
+        if (end >= text.size())
             break;
         i = end;
         if (text[i] == '\r')
@@ -226,10 +230,9 @@ bool TTextBuffer::LoadFromFile(const std::string& name)
         ReadOnly = true;
     if (OemFile)
         bytes = kep::OemToAnsi(bytes);
-    const bool ro = ReadOnly;
-    ReadOnly = false;
-    SetAllText(bytes);
-    ReadOnly = ro;
+    SetLines(bytes, true);
+    if (HoldsNul_)
+        ReadOnly = true;
     // Records of the previous text would act on the new one.
     Undo_.Reset();
     MarkSaved();
@@ -240,7 +243,7 @@ bool TTextBuffer::LoadFromFile(const std::string& name)
 
 bool TTextBuffer::SaveToFile(const std::string& name, std::string* error)
 {
-    if (CleanEol) {
+    if (CleanEol && !ReadOnly) {
         // Trailing blanks and control characters go, as one undo record so
         // that earlier records still find their text.
         std::int32_t first = -1, last = -1;

@@ -91,12 +91,17 @@ public:
     void SetStateValidBefore(std::int32_t n) { StateValidBefore_ = n; }
 
     std::string GetAllText() const;
+    // Replaces the text; as for an insertion, a NUL ends it.
     void SetAllText(std::string_view text);
     std::string GetText(TTextPos from, TTextPos to) const;
 
     // ---- Files ------------------------------------------------------------
     // False when the file is missing or unreadable (the text is then unchanged).
+    // Every byte is kept: a file holding NUL bytes loads whole and read-only,
+    // since the editing commands treat a NUL as the end of a text.
     bool LoadFromFile(const std::string& name);
+    // The text loaded last holds NUL bytes (it then stays read-only).
+    bool HoldsNul() const { return HoldsNul_; }
     bool SaveToFile(const std::string& name, std::string* error = nullptr);
     bool SaveFile(const std::string& name, std::string* error = nullptr);
     void MarkSaved();
@@ -190,6 +195,7 @@ public:
     // ---- Flags ---------------------------------------------------------------------
     bool Modified() const { return Modified_; }
     void SetModified(bool m);
+    // Also keeps CleanEol from changing the text when it is saved.
     bool ReadOnly = false;
     bool ReplaceMode = false;
     bool OemFile = false;
@@ -225,6 +231,9 @@ private:
     void LowerStateValid(std::int32_t i);
     void TrackWidth(int oldWidth, int newWidth);
 
+    // Fresh line table from the text (no read-only check, no undo); without
+    // keepNul the text ends at its first NUL.
+    void SetLines(std::string_view text, bool keepNul);
     // Replaces the selection by the text (no read-only check, no undo).
     void ReplaceSelection(std::string_view text);
     TTextPos InsertAt(TTextPos pos, std::string_view text);
@@ -262,6 +271,7 @@ private:
     // reached by undoing any more.
     int SavedDepth_ = 0;
     bool Modified_ = false;
+    bool HoldsNul_ = false;
 
     TEditMetrics Metrics_;
     bool WidthsValid_ = false;

@@ -209,3 +209,38 @@ TEST_F(TPrinFixture, FontDialogOpensOnTheShownFontAndASizeChangeKeepsTheStyle)
     EXPECT_EQ(ed->EditorFont().pointSize(), 14);
     W->close();
 }
+
+TEST_F(TPrinFixture, AFileWithNulBytesOpensReadOnlyAndLosesNothing)
+{
+    using namespace std::string_literals;
+    const std::string original = "ab\0cd\r\nef  \0\r\n"s;
+    const std::string src = Dir.Write("p/nul.asm", original);
+    const std::string p = Project("[Global]\r\nNbrEdit=1\r\nPageAct=0\r\n[Edit0]\r\nNom=nul.asm\r\n");
+    ASSERT_TRUE(Start({p}));
+    ASSERT_EQ(S().Count(), 1);
+    TTextBuffer& b = Ed(0)->Buffer();
+    EXPECT_TRUE(b.ReadOnly);
+    ASSERT_FALSE(Messages.isEmpty());
+    EXPECT_EQ(Messages.back(), QStringLiteral("Le fichier nul.asm contient des octets nuls : il est ouvert en lecture "
+                                              "seule, sans rien perdre. Enregistrez-le sous un autre nom pour en "
+                                              "garder une copie exacte."));
+    EXPECT_EQ(b.GetLine(0), "ab\0cd"s);
+
+    // Read-only cannot be lifted while the NULs are there.
+    QMenu* pm = W->findChild<QMenu*>("PM_Sources");
+    ASSERT_NE(pm, nullptr);
+    pm->setProperty("tag", 0);
+    emit pm->aboutToShow();
+    ASSERT_TRUE(W->Action("PM_S_LectSeule")->isChecked());
+    W->Action("PM_S_LectSeule")->trigger();
+    EXPECT_TRUE(b.ReadOnly);
+    EXPECT_TRUE(W->Action("PM_S_LectSeule")->isChecked());
+    EXPECT_EQ(Messages.back(), QStringLiteral("Ce fichier contient des octets nuls : il reste en lecture seule."));
+
+    // Saved under another name, byte for byte; the original is untouched.
+    SaveName = QString::fromStdString(Dir.Path("p/copie.asm"));
+    W->Action("MF_EnregSous")->trigger();
+    EXPECT_EQ(Bytes(Dir.Path("p/copie.asm")), original);
+    EXPECT_EQ(Bytes(src), original);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+}

@@ -31,6 +31,26 @@ std::string ReadBytes(const std::string& path)
     return s;
 }
 
+// Sets the process's working directory for a scope, then puts it back.
+class TWorkingDir {
+public:
+    explicit TWorkingDir(const std::string& dir)
+        : Old_(fs::current_path())
+    {
+        fs::current_path(dir);
+    }
+    ~TWorkingDir()
+    {
+        std::error_code ec;
+        fs::current_path(Old_, ec);
+    }
+    TWorkingDir(const TWorkingDir&) = delete;
+    TWorkingDir& operator=(const TWorkingDir&) = delete;
+
+private:
+    fs::path Old_;
+};
+
 std::vector<std::string> Lines(const TTextBuffer& b)
 {
     std::vector<std::string> out;
@@ -133,6 +153,59 @@ TEST(TextBufferFiles, EveryByteValueComesBackFromOemAndAnsiFiles)
     }
 }
 
+TEST(TextBufferFiles, NulBytesAreKeptAndTheTextStaysReadOnly)
+{
+    using namespace std::string_literals;
+    for (const bool oem : {false, true}) {
+        SCOPED_TRACE(oem ? "OEM" : "ANSI");
+        TTestDir dir;
+        // NULs inside a line, at a line's end (CleanEol would take it), alone
+        // on a line and last; "\xB0" differs between the pages.
+        const std::string original = "ab\0cd\r\nef \0\r\n\0\r\n\xB0\0"s;
+        const std::string path = dir.Path("nul.asm");
+        WriteBytes(path, original);
+        TTextBuffer b;
+        b.OemFile = oem;
+        b.CleanEol = true;
+        ASSERT_TRUE(b.LoadFromFile(path));
+        EXPECT_TRUE(b.HoldsNul());
+        EXPECT_TRUE(b.ReadOnly);
+        EXPECT_FALSE(b.Modified());
+        ASSERT_EQ(b.LineCount(), 4);
+        EXPECT_EQ(b.GetLine(0), "ab\0cd"s);
+        EXPECT_EQ(b.GetLine(1), "ef \0"s);
+        EXPECT_EQ(b.GetLine(2), "\0"s);
+        EXPECT_EQ(b.GetLine(3).size(), 2u);
+        b.TypeChar('y');
+        EXPECT_EQ(b.GetLine(0), "ab\0cd"s);
+
+        // Saved under another name, byte for byte.
+        const std::string copy = dir.Path("copy.asm");
+        ASSERT_TRUE(b.SaveFile(copy));
+        EXPECT_EQ(ReadBytes(copy), original);
+        EXPECT_EQ(b.GetLine(1), "ef \0"s);
+
+        // A text without NUL loaded next is an ordinary one again.
+        WriteBytes(path, "plain\r\n");
+        b.ReadOnly = false;
+        ASSERT_TRUE(b.LoadFromFile(path));
+        EXPECT_FALSE(b.HoldsNul());
+        EXPECT_FALSE(b.ReadOnly);
+    }
+}
+
+TEST(TextBufferFiles, SetAllTextStillEndsAtANul)
+{
+    using namespace std::string_literals;
+    TTextBuffer b;
+    b.SetAllText("ab\0cd\r\nef"s);
+    EXPECT_EQ(b.GetAllText(), "ab");
+    EXPECT_FALSE(b.HoldsNul());
+    b.SetAllText("x\r\0y"s);
+    EXPECT_EQ(b.LineCount(), 2);
+    EXPECT_EQ(b.GetAllText(), "x\r\n");
+}
+
 TEST(TextBufferFiles, ReadOnlyFileMakesTheBufferReadOnly)
 {
     TTestDir dir;
@@ -208,6 +281,37 @@ TEST(TextBufferFiles, SaveKeepsPermissionsAndSymbolicLinks)
     EXPECT_EQ(entries, 2);
 }
 
+TEST(TextBufferFiles, SaveThroughADanglingLinkCreatesItsTargetBesideIt)
+{
+    // A relative link target is relative to the link's folder, never to the
+    // folder the program runs from.
+    TTestDir dir, elsewhere;
+    fs::create_directory(dir.Path("sub"));
+    fs::create_symlink("target.txt", dir.Path("sub/link"));
+    {
+        TWorkingDir cwd(elsewhere.Dir());
+        TTextBuffer b;
+        b.SetAllText("first");
+        ASSERT_TRUE(b.SaveFile(dir.Path("sub/link")));
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.Path("sub/link")));
+    EXPECT_EQ(ReadBytes(dir.Path("sub/target.txt")), "first");
+    EXPECT_TRUE(fs::is_empty(elsewhere.Dir()));
+    EXPECT_FALSE(fs::exists(dir.Path("target.txt")));
+
+    // The link named by a relative path, from the folder above it.
+    fs::remove(dir.Path("sub/target.txt"));
+    {
+        TWorkingDir cwd(dir.Dir());
+        TTextBuffer b;
+        b.SetAllText("second");
+        ASSERT_TRUE(b.SaveFile("sub/link"));
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.Path("sub/link")));
+    EXPECT_EQ(ReadBytes(dir.Path("sub/target.txt")), "second");
+    EXPECT_FALSE(fs::exists(dir.Path("target.txt")));
+}
+
 TEST(TextBufferFiles, CleanEolStripsTrailingBlanksAndKeepsUndo)
 {
     TTestDir dir;
@@ -235,6 +339,34 @@ TEST(TextBufferFiles, CleanEolStripsTrailingBlanksAndKeepsUndo)
     keep.SetAllText("x  ");
     ASSERT_TRUE(keep.SaveFile(path));
     EXPECT_EQ(ReadBytes(path), "x  ");
+}
+
+TEST(TextBufferFiles, CleanEolStripsPlainSpacesAndControlCharacters)
+{
+    TTestDir dir;
+    const std::string path = dir.Path("spaces.asm");
+    struct Case {
+        std::string text, saved;
+    };
+    const std::vector<Case> cases = {
+        {"nop   ", "nop"},                                           // the only line to clean
+        {"a\r\nb  \r\nc", "a\r\nb\r\nc"},                       // between clean lines
+        {"x\t\r\ny\r\nz ", "x\r\ny\r\nz"},                     // after a line ending in a tab
+        {"  \r\nk\x1F", "\r\nk"},                                 // blanks only, then a control character
+        {" mov a,b ; b \x01 \r\n  end", " mov a,b ; b\r\n  end"}, // leading blanks stay
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        TTextBuffer b;
+        b.SetAllText(c.text);
+        b.MarkSaved();
+        ASSERT_TRUE(b.SaveFile(path));
+        EXPECT_EQ(ReadBytes(path), c.saved);
+        EXPECT_EQ(b.GetAllText(), c.saved);
+        EXPECT_FALSE(b.Modified());
+        b.Undo();
+        EXPECT_EQ(b.GetAllText(), c.text);
+    }
 }
 
 TEST(TextBufferFiles, LoadingClearsTheHistoryOfThePreviousText)

@@ -95,3 +95,45 @@ TEST(EditorLook, SourceIsColouredAsDescribed)
     EXPECT_TRUE(RowHasColour(img, rowY(17), s.ed.Resolve(st[kep::stOp].Fore), s.ed.TextLeft()));
     TEditeur::TabPath.clear();
 }
+
+TEST(EditorLook, NulBytesShowAsAMarkInTheirOwnCell)
+{
+    using namespace std::string_literals;
+    ShownEditor<TEditeur> s(6, 400);
+    const std::string path = KEP_BINARY_DIR "/look_nul.asm";
+    {
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const std::string source = "ab\0cd\r\n\0\0x\r\n"s;
+        fwrite(source.data(), 1, source.size(), f);
+        fclose(f);
+    }
+    s.ed.FileName = path;
+    ASSERT_TRUE(s.ed.Load());
+    std::remove(path.c_str());
+    ASSERT_TRUE(s.b().HoldsNul());
+    s.b().SetCaret({1, 3});
+    QApplication::processEvents();
+    const QImage img = s.ed.viewport()->grab().toImage();
+    img.save(KEP_BINARY_DIR "/screens/editor_nul.png");
+
+    const int lh = s.ed.LineHeight(), cw = s.ed.CharWidth();
+    const QColor back = s.ed.Resolve(s.ed.Styles()[kep::stRien].Back);
+    // Share of the cell (line, col) painted in another colour than the
+    // background.
+    auto inked = [&](int line, int col) {
+        int n = 0, all = 0;
+        for (int y = line * lh + 1; y < (line + 1) * lh - 1; ++y)
+            for (int x = s.ed.TextLeft() + (col - 1) * cw; x < s.ed.TextLeft() + col * cw; ++x, ++all)
+                n += img.pixelColor(x, y) != back;
+        return double(n) / all;
+    };
+    EXPECT_GT(inked(0, 3), 0.5);
+    EXPECT_GT(inked(1, 1), 0.5);
+    EXPECT_GT(inked(1, 2), 0.5);
+    // The letters around keep their cells: "c" after the NUL, and the space
+    // after "x" stays empty.
+    EXPECT_LT(inked(0, 4), 0.5);
+    EXPECT_GT(inked(0, 4), 0.0);
+    EXPECT_EQ(inked(1, 4), 0.0);
+}

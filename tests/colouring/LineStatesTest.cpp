@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -102,6 +103,65 @@ TEST(LineStates, AnEditRevalidatesOnlyWhatIsNeeded)
     EXPECT_EQ(b.LineState(61), kUnset);
     EXPECT_EQ(b.LineState(15), std::int32_t(csLoop | 1 << 16)); // above the edit: untouched
     EXPECT_EQ(b.StateValidBefore(), 61);
+}
+
+TEST(LineStates, ALineInsertedInAMacroHasTheMacroStateWhenAskedForAlone)
+{
+    // Every way a line comes into a macro body, all states valid before it;
+    // the painter then asks for exactly the new line.
+    const std::string text = Join({"start", " MACRO", " nop", " nop", " MEND", "fin"});
+    const auto inMacro = std::int32_t(csMacro | 1 << 8);
+    struct Case {
+        const char* what;
+        std::function<void(TTextBuffer&)> insert;
+        std::int32_t line; // the new line
+    };
+    const std::vector<Case> cases = {
+        {"inserted line", [](TTextBuffer& b) { b.InsertLine(3, " ld a,b"); }, 3},
+        {"inserted before the end of the macro", [](TTextBuffer& b) { b.InsertLine(4, " ld a,b"); }, 4},
+        {"line break at a line's start",
+         [](TTextBuffer& b) {
+             b.SetCaret({3, 1});
+             b.Enter();
+         },
+         3},
+        {"line break inside a line",
+         [](TTextBuffer& b) {
+             b.SetCaret({2, 3});
+             b.Enter();
+         },
+         3},
+        {"line break at a line's end",
+         [](TTextBuffer& b) {
+             b.SetCaret({2, 5});
+             b.Enter();
+         },
+         3},
+        {"pasted lines",
+         [](TTextBuffer& b) {
+             b.SetCaret({3, 1});
+             b.Clipboard().SetText(" ld a,b\r\n ld b,c\r\n");
+             b.PasteFromClipboard();
+         },
+         3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTextBuffer b;
+        b.SetAllText(text);
+        BringStatesUpTo(b, b.LineCount() - 1);
+        ASSERT_EQ(b.StateValidBefore(), b.LineCount());
+        ASSERT_EQ(b.LineState(3), inMacro);
+        c.insert(b);
+        ASSERT_GT(b.LineCount(), 6);
+        BringStatesUpTo(b, c.line);
+        EXPECT_EQ(b.LineState(c.line), inMacro);
+        // The lines below follow on from it.
+        BringStatesUpTo(b, b.LineCount() - 1);
+        const auto want = Expected(b);
+        for (std::int32_t i = 0; i < b.LineCount(); ++i)
+            EXPECT_EQ(std::uint32_t(b.LineState(i)), want[std::size_t(i)]) << i;
+    }
 }
 
 TEST(LineStates, InsertionsAndDeletionsKeepStatesRight)

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace kep;
 
 namespace {
@@ -344,6 +348,53 @@ TEST(Options, ErrorDefaultsUseCommaTextQuoting)
     EXPECT_EQ(partial.LigMarqErr, 0);
     EXPECT_EQ(partial.MarqErr2, "garde");
     EXPECT_EQ(partial.NbrLigErr, "1");
+}
+
+TEST(Options, ErrorLinePositionsStopAtTwenty)
+{
+    // Every line position of the error defaults reads 0 to 20; any other
+    // number reads as 0, not as the value held before.
+    TTestDir dir;
+    const auto path = dir.Path("kep.ini");
+    for (const auto& [stored, read] : std::vector<std::pair<std::string, int>>{
+             {"20", 20}, {"21", 0}, {"0", 0}, {"1", 1}, {"-1", 0}}) {
+        SCOPED_TRACE(stored);
+        dir.Write("kep.ini", "[Global]\r\nMarqueErr=e1," + stored + ",e2," + stored + "\r\nMarqueNom=#,(," + stored +
+                                 "\r\nMarqueLig=(,):," + stored + "\r\n");
+        TIniFilePlus ini(path);
+        TErrDefaults err;
+        err.LigMarqErr = err.LigMarqErr2 = err.LigNomFich = err.LigNumLig = 7;
+        ReadErrDefaults(ini, err);
+        EXPECT_EQ(err.MarqErr2, "e2");
+        EXPECT_EQ(err.LigMarqErr, read);
+        EXPECT_EQ(err.LigMarqErr2, read);
+        EXPECT_EQ(err.LigNomFich, read);
+        EXPECT_EQ(err.LigNumLig, read);
+    }
+
+    // The first and second markers are bounded each on its own.
+    dir.Write("kep.ini", "[Global]\r\nMarqueErr=e1,20,e2,21\r\n");
+    TErrDefaults first;
+    ReadErrDefaults(TIniFilePlus(path), first);
+    EXPECT_EQ(first.LigMarqErr, 20);
+    EXPECT_EQ(first.LigMarqErr2, 0);
+    dir.Write("kep.ini", "[Global]\r\nMarqueErr=e1,21,e2,20\r\n");
+    TErrDefaults second;
+    ReadErrDefaults(TIniFilePlus(path), second);
+    EXPECT_EQ(second.LigMarqErr, 0);
+    EXPECT_EQ(second.LigMarqErr2, 20);
+
+    // The largest position survives a write and a read.
+    TErrDefaults most;
+    most.LigMarqErr = most.LigMarqErr2 = 20;
+    {
+        TIniFilePlus ini(path);
+        ASSERT_TRUE(WriteErrDefaults(ini, most));
+    }
+    TErrDefaults back;
+    ReadErrDefaults(TIniFilePlus(path), back);
+    EXPECT_EQ(back.LigMarqErr, 20);
+    EXPECT_EQ(back.LigMarqErr2, 20);
 }
 
 TEST(History, MovesOrInsertsAndKeepsTwenty)

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 TEST(TextBufferUndo, TypingThenUndoingReturnsToTheSavedText)
 {
     TTextBuffer b;
@@ -77,6 +81,90 @@ TEST(TextBufferUndo, MultiLineEditsUndoExactly)
     for (int i = 0; i < 7; ++i)
         b.Undo();
     EXPECT_EQ(b.GetAllText(), original);
+    EXPECT_FALSE(b.Modified());
+}
+
+TEST(TextBufferUndo, ARecordWrittenOverAnUndoneOneKeepsItsOwnText)
+{
+    // A new edit after an undo reuses the undone record's place in the
+    // history; whatever the lengths of the two replaced texts, undoing the
+    // new edit must give back exactly its own text.
+    using TEdit = std::function<void(TTextBuffer&)>;
+    const TEdit replaceAll = [](TTextBuffer& b) {
+        b.SelectRange({0, 1}, {b.LineCount() - 1, std::int32_t(b.GetLine(b.LineCount() - 1).size()) + 1});
+        b.TypeChar('x');
+    };
+    const auto deleteRange = [](TTextPos from, TTextPos to) {
+        return TEdit([=](TTextBuffer& b) {
+            b.SelectRange(from, to);
+            b.DeleteKey();
+        });
+    };
+    const auto replaceRange = [](TTextPos from, TTextPos to, std::string text) {
+        return TEdit([=](TTextBuffer& b) {
+            b.SelectRange(from, to);
+            b.Clipboard().SetText(text);
+            b.PasteFromClipboard();
+        });
+    };
+    const auto typeAt = [](TTextPos at, char c) {
+        return TEdit([=](TTextBuffer& b) {
+            b.SetCaret(at);
+            b.TypeChar(static_cast<unsigned char>(c));
+        });
+    };
+    struct Case {
+        const char* what;
+        std::string text;
+        TEdit first, second;
+    };
+    const std::vector<Case> cases = {
+        {"shorter deletion after a replacement", "hello world", replaceAll, deleteRange({0, 1}, {0, 6})},
+        {"shorter replacement after a deletion", "hello world", deleteRange({0, 1}, {0, 12}),
+         replaceRange({0, 1}, {0, 6}, "bye")},
+        {"insertion after a replacement", "hello world", replaceRange({0, 1}, {0, 6}, "x"), typeAt({0, 12}, '!')},
+        {"longer deletion after a typed letter", "hello world", typeAt({0, 6}, ','), deleteRange({0, 1}, {0, 12})},
+        {"longer replacement after a deletion", "hello world", deleteRange({0, 6}, {0, 7}),
+         replaceRange({0, 1}, {0, 12}, "a\r\nb")},
+        {"equal deletions", "hello world", deleteRange({0, 1}, {0, 6}), deleteRange({0, 7}, {0, 12})},
+        {"equal replacements", "hello world", replaceRange({0, 7}, {0, 12}, "there"),
+         replaceRange({0, 1}, {0, 6}, "HELLO")},
+        {"line break after a multi-line deletion", "hello\r\nworld\r\n!", deleteRange({0, 3}, {2, 2}),
+         [](TTextBuffer& b) {
+             b.SetCaret({1, 3});
+             b.Enter();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTextBuffer b;
+        b.SetAllText(c.text);
+        b.MarkSaved();
+        c.first(b);
+        ASSERT_NE(b.GetAllText(), c.text);
+        b.Undo();
+        ASSERT_EQ(b.GetAllText(), c.text);
+        c.second(b);
+        ASSERT_NE(b.GetAllText(), c.text);
+        b.Undo();
+        EXPECT_EQ(b.GetAllText(), c.text);
+        EXPECT_FALSE(b.Modified());
+        EXPECT_FALSE(b.CanUndo());
+    }
+
+    // The same over an older record that stays: both must come back.
+    TTextBuffer b;
+    b.SetAllText("hello world");
+    b.MarkSaved();
+    b.SetCaret({0, 12});
+    b.TypeChar('!');
+    replaceAll(b);
+    b.Undo();
+    deleteRange({0, 1}, {0, 2})(b);
+    b.Undo();
+    EXPECT_EQ(b.GetAllText(), "hello world!");
+    b.Undo();
+    EXPECT_EQ(b.GetAllText(), "hello world");
     EXPECT_FALSE(b.Modified());
 }
 

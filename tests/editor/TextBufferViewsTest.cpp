@@ -107,6 +107,48 @@ TEST(TextBufferViews, OtherViewsAndLimitsFollowEdits)
     EXPECT_EQ(b.GetView(3), nullptr);
 }
 
+TEST(TextBufferViews, DeletingAViewLeavesTheRightOneActive)
+{
+    // Three views, each with its caret on its own line. Deleting the active
+    // view hands over to the view that takes its place, or to the one before
+    // when it was the last; deleting another view keeps the active one.
+    auto caretOf = [](int view) { return TTextPos{10 * view + 5, view + 2}; };
+    struct Case {
+        int active, deleted;
+        int activeAfter; // index once deleted
+        int shown;       // the view, by its index before, whose caret is the caret
+    };
+    const std::vector<Case> cases = {
+        {0, 0, 0, 1}, {1, 1, 1, 2}, {2, 2, 1, 1}, // the active view itself
+        {1, 0, 0, 1}, {2, 0, 1, 2}, {2, 1, 1, 2}, // a view before the active one
+        {0, 1, 0, 0}, {0, 2, 0, 0}, {1, 2, 1, 1}, // a view after it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("active " + std::to_string(c.active) + ", deleted " + std::to_string(c.deleted));
+        TTextBuffer b;
+        b.SetAllText(Numbered(40));
+        b.AddView();
+        b.AddView();
+        ASSERT_EQ(b.ViewCount(), 3);
+        for (int i = 0; i < 3; ++i)
+            b.GetView(i)->Caret = caretOf(i);
+        b.SelectView(c.active);
+        ASSERT_EQ(b.Caret(), caretOf(c.active));
+        b.DeleteView(c.deleted);
+        ASSERT_EQ(b.ViewCount(), 2);
+        EXPECT_EQ(b.ActiveView(), c.activeAfter);
+        EXPECT_EQ(b.Caret(), caretOf(c.shown));
+        // The other views keep their order.
+        int k = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (i != c.deleted) {
+                EXPECT_EQ(b.GetView(k)->Caret, caretOf(i)) << i;
+                ++k;
+            }
+        }
+    }
+}
+
 TEST(TextBufferViews, CaretPlacementAndScrolling)
 {
     TTextBuffer b;

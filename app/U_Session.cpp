@@ -266,7 +266,12 @@ void ReadSessionErr(const TIniFilePlus& ini, TErrDefaults& e)
 {
     e.FichErr = ini.ReadString(kGlobal, "FichErr", e.FichErr);
     auto items = ini.ReadCommaList(kGlobal, "MarqueErr");
-    auto num = [&](std::size_t i) { return i < items.size() ? StrToIntDef0(items[i]) : 0; };
+    // Line positions are 0 to 20 as in the options; anything else reads as 0,
+    // so that a wild project cannot send the error search far from its block.
+    auto num = [&](std::size_t i) {
+        const int v = i < items.size() ? StrToIntDef0(items[i]) : 0;
+        return v >= 0 && v <= 20 ? v : 0;
+    };
     if (!items.empty()) {
         e.MarqErr = items[0];
         e.LigMarqErr = num(1);
@@ -276,6 +281,8 @@ void ReadSessionErr(const TIniFilePlus& ini, TErrDefaults& e)
         }
     }
     e.NbrLigErr = ini.ReadString(kGlobal, "NbrLigErr", "1");
+    if (const int n = StrToIntDef0(e.NbrLigErr); n < 1 || n > 1000)
+        e.NbrLigErr = "1";
     items = ini.ReadCommaList(kGlobal, "MarqueNom");
     if (items.size() > 1) {
         e.DebNomFich = items[0];

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kep;
 
 namespace {
@@ -293,6 +295,29 @@ TEST(Session, ErrorListsApplyOnlyWithEnoughFields)
     EXPECT_EQ(g.PageAct, 3);
     EXPECT_EQ(g.EditPrec, 3); // empty value reads as the default: PageAct
     EXPECT_FALSE(g.Separ.has_value());
+}
+
+TEST(Session, ErrorLinePositionsAndBlockSizeStayInTheirRanges)
+{
+    TTestDir dir;
+    for (const auto& [text, lig, nbr] : {std::tuple<std::string, int, std::string>{"20", 20, "1000"},
+                                         {"21", 0, "1001"},
+                                         {"-1", 0, "0"},
+                                         {"0", 0, "1"},
+                                         {"x", 0, "abc"}}) {
+        SCOPED_TRACE(text);
+        dir.Write("p.pja", "[Global]\r\nMarqueErr=a," + text + ",b," + text + "\r\nMarqueNom=c,d," + text +
+                               "\r\nMarqueLig=e,f," + text + "\r\nNbrLigErr=" + nbr + "\r\n");
+        TIniFilePlus ini(dir.Path("p.pja"));
+        TErrDefaults e;
+        e.LigMarqErr = e.LigMarqErr2 = e.LigNomFich = e.LigNumLig = 7;
+        ReadSessionErr(ini, e);
+        EXPECT_EQ(e.LigMarqErr, lig);
+        EXPECT_EQ(e.LigMarqErr2, lig);
+        EXPECT_EQ(e.LigNomFich, lig);
+        EXPECT_EQ(e.LigNumLig, lig);
+        EXPECT_EQ(e.NbrLigErr, nbr == "1000" ? "1000" : "1");
+    }
 }
 
 TEST(Session, ClosedFilesRoundTripAndOddValues)

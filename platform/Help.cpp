@@ -17,13 +17,20 @@ QString HelpBase(const QString& helpFile)
     return QFileInfo(helpFile).completeBaseName().toLower();
 }
 
+QString& ChosenHelpFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 QStringList TopicFolders(const QString& helpFile)
 {
     const QString base = HelpBase(helpFile);
     QStringList dirs;
     dirs << QStringLiteral(":/help/") + base;
-    if (QCoreApplication::instance())
-        dirs << QCoreApplication::applicationDirPath() + QStringLiteral("/help/") + base;
+    const QString folder = HelpFolder();
+    if (!folder.isEmpty())
+        dirs << folder + QLatin1Char('/') + base;
     return dirs;
 }
 
@@ -71,6 +78,18 @@ QString MissingTopicPage(const QString& helpFile, int context, const QString& ke
 }
 
 } // namespace
+
+QString HelpFolder()
+{
+    if (!ChosenHelpFolder().isEmpty())
+        return ChosenHelpFolder();
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() + QStringLiteral("/help") : QString();
+}
+
+void SetHelpFolder(const QString& folder)
+{
+    ChosenHelpFolder() = folder;
+}
 
 QString HelpTopicHtml(const QString& helpFile, int context, const QString& keyword, bool* found)
 {

@@ -13,6 +13,10 @@ namespace kep {
 // Both return true when the window was shown.
 bool ShowHelpContext(const QString& helpFile, int context, QWidget* parent = nullptr);
 bool ShowHelpKeyword(const QString& helpFile, const QString& keyword, QWidget* parent = nullptr);
+// The folder holding one folder of topics per help file other than KEP's own:
+// "help" beside the program unless set (an empty folder sets it back).
+QString HelpFolder();
+void SetHelpFolder(const QString& folder);
 // The topic that would be shown, as HTML, without a window (tests, printing).
 QString HelpTopicHtml(const QString& helpFile, int context, const QString& keyword, bool* found = nullptr);
 

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include "support/TestDir.h"
+
 TEST(Help, OwnTopicsByNumberAndKeyword)
 {
     bool found = false;
@@ -25,7 +27,16 @@ TEST(Help, OwnTopicsByNumberAndKeyword)
     EXPECT_TRUE(html.contains(QStringLiteral("Historique des versions")));
 }
 
-TEST(Help, MissingTopicsNameWhatWasAsked)
+// Each test that looks at the help folder gets a folder of its own: ctest
+// runs the tests of this program in parallel processes.
+class THelpFolder : public ::testing::Test {
+protected:
+    void SetUp() override { kep::SetHelpFolder(QString::fromStdString(Dir.Path("help"))); }
+    void TearDown() override { kep::SetHelpFolder({}); }
+    TTestDir Dir;
+};
+
+TEST_F(THelpFolder, MissingTopicsNameWhatWasAsked)
 {
     bool found = true;
     QString html = kep::HelpTopicHtml(QStringLiteral("qdx.hlp"), 149, {}, &found);
@@ -37,9 +48,18 @@ TEST(Help, MissingTopicsNameWhatWasAsked)
     EXPECT_TRUE(html.contains(QStringLiteral("CreateFile&lt;b&gt;")));
 }
 
-TEST(Help, OtherHelpFilesComeFromTheFolderBesideTheProgram)
+TEST(Help, TheHelpFolderIsBesideTheProgramUnlessSet)
 {
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/help/qdx");
+    EXPECT_EQ(kep::HelpFolder(), QCoreApplication::applicationDirPath() + QStringLiteral("/help"));
+    kep::SetHelpFolder(QStringLiteral("/somewhere/help"));
+    EXPECT_EQ(kep::HelpFolder(), QStringLiteral("/somewhere/help"));
+    kep::SetHelpFolder({});
+    EXPECT_EQ(kep::HelpFolder(), QCoreApplication::applicationDirPath() + QStringLiteral("/help"));
+}
+
+TEST_F(THelpFolder, OtherHelpFilesComeFromTheHelpFolder)
+{
+    const QString dir = kep::HelpFolder() + QStringLiteral("/qdx");
     QDir().mkpath(dir);
     {
         QFile topic(dir + QStringLiteral("/149.html"));
@@ -62,7 +82,6 @@ TEST(Help, OtherHelpFilesComeFromTheFolderBesideTheProgram)
     EXPECT_TRUE(kep::ShowHelpContext(QStringLiteral("qdx.hlp"), 149));
     EXPECT_TRUE(THelpWindow::Instance()->CurrentHtml().contains(QStringLiteral("MACRO")));
     THelpWindow::Instance()->close();
-    QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/help")).removeRecursively();
 }
 
 TEST(Help, TheWindowShowsTheTopicsTitleAndClosesWithEscape)

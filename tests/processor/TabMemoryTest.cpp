@@ -40,7 +40,22 @@ void Give(void* p) noexcept
 
 } // namespace
 
+// Every form is replaced: a form left to the runtime would allocate with its
+// own allocator and be freed by Give.
+static void* TakeNoThrow(std::size_t n) noexcept
+{
+    try {
+        return Take(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 void* operator new(std::size_t n) { return Take(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return TakeNoThrow(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return TakeNoThrow(n); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Give(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Give(p); }
 void* operator new[](std::size_t n) { return Take(n); }
 void operator delete(void* p) noexcept { Give(p); }
 void operator delete[](void* p) noexcept { Give(p); }

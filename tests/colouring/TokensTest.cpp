@@ -2,14 +2,13 @@
 #include "editor/U_Syntaxe.h"
 #include "platform/FileIo.h"
 #include "processor/U_TabFile.h"
+#include "support/TestDir.h"
 #include "tools/TabDesc.h"
 #include "tools/TabWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
-#include <unistd.h>
 
 using namespace kep;
 
@@ -212,23 +211,17 @@ TEST(Tokens, SortedMatchAgreesWithTheRule)
 
 class TableFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Dir_ = std::filesystem::temp_directory_path() / ("kep_colour_" + std::to_string(getpid()));
-        std::filesystem::create_directories(Dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(Dir_); }
     std::string Table(const std::string& name, const std::string& desc)
     {
         TTabDesc d;
         std::string error, bytes;
         EXPECT_TRUE(ParseTabDesc(desc, d, &error)) << error;
         EXPECT_TRUE(BuildTab(d, bytes, &error)) << error;
-        const std::string path = (Dir_ / name).string();
+        const std::string path = Dir_.Path(name);
         EXPECT_TRUE(WriteFileAtomic(path, bytes));
         return path;
     }
-    std::filesystem::path Dir_;
+    TTestDir Dir_;
 };
 
 TEST_F(TableFiles, LoadTableReplacesOnlyProcessorWords)
@@ -255,12 +248,12 @@ TEST_F(TableFiles, LoadTableReplacesOnlyProcessorWords)
     EXPECT_FALSE(t.Find("MOV"));
 
     // A missing file leaves the previous processor's words.
-    ASSERT_TRUE(t.LoadTable((Dir_ / "absent.tab").string()));
+    ASSERT_TRUE(t.LoadTable(Dir_.Path("absent.tab")));
     EXPECT_TRUE(t.Find("HALT"));
     EXPECT_EQ(t.TableName(), first);
 
     // A file that is not a table leaves everything as it was.
-    const std::string broken = (Dir_ / "broken.tab").string();
+    const std::string broken = Dir_.Path("broken.tab");
     ASSERT_TRUE(WriteFileAtomic(broken, "not a table"));
     std::string error;
     EXPECT_FALSE(t.LoadTable(broken, &error));

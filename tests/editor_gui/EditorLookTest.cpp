@@ -4,6 +4,7 @@
 #include "EditorFixture.h"
 #include "editor/U_Edit.h"
 #include "editor/U_Syntaxe.h"
+#include "support/TestDir.h"
 
 #include <QDir>
 #include <cstdio>
@@ -46,13 +47,8 @@ TEST(EditorLook, SourceIsColouredAsDescribed)
         "        STRING  \"Bonjour\"\r\n"
         "        goto    debut\r\n"
         "        END\r\n";
-    const std::string path = KEP_BINARY_DIR "/look.asm";
-    {
-        FILE* f = fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(source.data(), 1, source.size(), f);
-        fclose(f);
-    }
+    TTestDir dir;
+    const std::string path = dir.Write("look.asm", source);
     s.ed.FileName = path;
     ASSERT_TRUE(s.ed.Load());
     TTextBuffer& b = s.b();
@@ -100,21 +96,14 @@ TEST(EditorLook, NulBytesShowAsAMarkInTheirOwnCell)
 {
     using namespace std::string_literals;
     ShownEditor<TEditeur> s(6, 400);
-    const std::string path = KEP_BINARY_DIR "/look_nul.asm";
-    {
-        FILE* f = fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        const std::string source = "ab\0cd\r\n\0\0x\r\n"s;
-        fwrite(source.data(), 1, source.size(), f);
-        fclose(f);
-    }
-    s.ed.FileName = path;
+    TTestDir dir;
+    s.ed.FileName = dir.Write("nul.asm", "ab\0cd\r\n\0\0x\r\n"s);
     ASSERT_TRUE(s.ed.Load());
-    std::remove(path.c_str());
     ASSERT_TRUE(s.b().HoldsNul());
     s.b().SetCaret({1, 3});
     QApplication::processEvents();
     const QImage img = s.ed.viewport()->grab().toImage();
+    QDir().mkpath(KEP_BINARY_DIR "/screens");
     img.save(KEP_BINARY_DIR "/screens/editor_nul.png");
 
     const int lh = s.ed.LineHeight(), cw = s.ed.CharWidth();

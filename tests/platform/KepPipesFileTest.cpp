@@ -149,10 +149,20 @@ TEST(KepPipesFile, FallsBackWhenThePermissionsForbidWriting)
 
 TEST(KepPipesFile, DefaultFoldersAreTheProgramsThenXdgData)
 {
-    qputenv("XDG_DATA_HOME", "/tmp/kep-xdg-test");
+    // A folder of this test's own: a fixed name in /tmp would be shared by
+    // every run on the machine.
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString data = tmp.filePath(QStringLiteral("data"));
+    const QByteArray before = qgetenv("XDG_DATA_HOME");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
     const QStringList folders = DefaultKepPipesFolders();
+    if (wasSet)
+        qputenv("XDG_DATA_HOME", before);
+    else
+        qunsetenv("XDG_DATA_HOME");
     ASSERT_EQ(folders.size(), 2);
     EXPECT_EQ(folders[0], QCoreApplication::applicationDirPath());
-    EXPECT_EQ(folders[1], QStringLiteral("/tmp/kep-xdg-test/kep"));
-    qunsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(folders[1], data + QStringLiteral("/kep"));
 }

@@ -1,12 +1,12 @@
 // keptool's table listing, the program itself, and the PIC16 example table.
 #include "TabFixture.h"
+#include "support/TestDir.h"
 #include "tools/TabDump.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using namespace kep;
 using namespace kep::test;
@@ -14,19 +14,15 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-std::string TempPath(const std::string& name)
-{
-    return std::string(KEP_BINARY_DIR) + "/keptool_test_" + std::to_string(getpid()) + "_" + name;
-}
-
 struct TRun {
     int Status = -1;
     std::string Out, Err;
 };
 
-TRun Keptool(const std::string& args)
+// Runs keptool with its output and error caught in files of `dir`.
+TRun Keptool(const TTestDir& dir, const std::string& args)
 {
-    const std::string out = TempPath("stdout"), err = TempPath("stderr");
+    const std::string out = dir.Path("stdout"), err = dir.Path("stderr");
     const std::string command = std::string("'") + KEPTOOL_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
     TRun r;
     int raw = std::system(command.c_str());
@@ -61,46 +57,47 @@ TEST(TabDump, AnsiTextBecomesUtf8)
 
 TEST(Keptool, MakeThenDump)
 {
-    const std::string tab = TempPath("small.tab");
-    TRun make = Keptool("tab-make " + Quote(FixturePath("small.tabdesc")) + " " + Quote(tab));
+    TTestDir dir;
+    const std::string tab = dir.Path("small.tab");
+    TRun make = Keptool(dir, "tab-make " + Quote(FixturePath("small.tabdesc")) + " " + Quote(tab));
     EXPECT_EQ(make.Status, 0) << make.Err;
     EXPECT_TRUE(make.Err.empty()) << make.Err;
     std::string written;
     ASSERT_TRUE(ReadWholeFile(tab, written));
     EXPECT_EQ(written, TableBytes("small.tabdesc"));
 
-    TRun dump = Keptool("tab-dump " + Quote(tab));
+    TRun dump = Keptool(dir, "tab-dump " + Quote(tab));
     EXPECT_EQ(dump.Status, 0) << dump.Err;
     EXPECT_EQ(dump.Out, ReadFixture("small.dump"));
 
     // A damaged table is refused with the reader's reason.
     ASSERT_TRUE(WriteFileAtomic(tab, written.substr(0, written.size() - 1)));
-    dump = Keptool("tab-dump " + Quote(tab));
+    dump = Keptool(dir, "tab-dump " + Quote(tab));
     EXPECT_EQ(dump.Status, 1);
     EXPECT_TRUE(dump.Out.empty());
     EXPECT_NE(dump.Err.find("invalide : la table OD est tronquée"), std::string::npos) << dump.Err;
-    std::remove(tab.c_str());
 }
 
 TEST(Keptool, ErrorsAreReportedWithAStatus)
 {
-    const std::string desc = TempPath("bad.tabdesc"), tab = TempPath("bad.tab");
+    TTestDir dir;
+    const std::string desc = dir.Path("bad.tabdesc"), tab = dir.Path("bad.tab");
     ASSERT_TRUE(WriteFileAtomic(desc, "keywords A\nmnemonic M\n  encoding 01 : kw Q\n"));
-    TRun r = Keptool("tab-make " + Quote(desc) + " " + Quote(tab));
+    TRun r = Keptool(dir, "tab-make " + Quote(desc) + " " + Quote(tab));
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, desc + " : Ligne 3 : mot clé « Q » inconnu.\n");
     EXPECT_FALSE(FileExists(tab));
     std::remove(desc.c_str());
 
-    r = Keptool("tab-make " + Quote(desc) + " " + Quote(tab));
+    r = Keptool(dir, "tab-make " + Quote(desc) + " " + Quote(tab));
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find("impossible de lire"), std::string::npos) << r.Err;
 
-    r = Keptool("tab-dump");
+    r = Keptool(dir, "tab-dump");
     EXPECT_EQ(r.Status, 2);
     EXPECT_NE(r.Err.find("Usage : keptool tab-dump FICHIER.tab"), std::string::npos) << r.Err;
 
-    r = Keptool("tab-mangle x");
+    r = Keptool(dir, "tab-mangle x");
     EXPECT_EQ(r.Status, 2);
     EXPECT_NE(r.Err.find("commande inconnue « tab-mangle »"), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find("tab-make"), std::string::npos) << r.Err;

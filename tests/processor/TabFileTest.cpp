@@ -1,9 +1,9 @@
 // Reading processor tables and describing their encodings.
 #include "TabFixture.h"
+#include "support/TestDir.h"
 
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 using namespace kep;
 using namespace kep::test;
@@ -220,7 +220,8 @@ TEST(TabFileLoad, EmptyNameGivesEmptyLists)
 
 TEST(TabFileLoad, FromFileAndMissingFile)
 {
-    const std::string path = std::string(KEP_BINARY_DIR) + "/tabfile_test_" + std::to_string(getpid()) + ".tab";
+    TTestDir dir;
+    const std::string path = dir.Path("lists.tab");
     ASSERT_TRUE(WriteFileAtomic(path, TableBytes("lists.tabdesc")));
     TTabFile tab;
     std::string error;

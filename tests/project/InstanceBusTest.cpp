@@ -76,10 +76,11 @@ TEST(InstanceBus, DeadListenersAndGarbageAreHarmless)
     dir.Write("bus-999999999", "");
     dir.Write("bus-pasunnombre", "");
     TInstanceBus bus(folder);
+    QSignalSpy own(&bus, &TInstanceBus::Received);
     EXPECT_EQ(bus.Broadcast(QStringLiteral("KEPProjListChange"), 1), 0);
     EXPECT_FALSE(FileExists(dir.Path("bus-999999999")));
+    ASSERT_TRUE(own.count() > 0 || own.wait(5000)); // our own, heard from the event loop
 
-    QTest::qWait(50); // our own broadcast, heard from the event loop
     QSignalSpy spy(&bus, &TInstanceBus::Received);
     const QString path = folder + QStringLiteral("/bus-") + QString::number(QCoreApplication::applicationPid());
     QLocalSocket flood, lines;
@@ -92,7 +93,10 @@ TEST(InstanceBus, DeadListenersAndGarbageAreHarmless)
     lines.write("KEPProjListChange pas un nombre\n\n x y z\nKEPProjListChange 1\n\xff\xfe 1 2 3\n");
     lines.write("KEPProjListChange 12 34\n");
     lines.flush();
-    QTest::qWait(300);
+    // The well-formed line comes last: once it is heard, every line before it
+    // has been read. A loaded machine may take its time.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spy.count() > 0 && flood.state() == QLocalSocket::UnconnectedState; },
+                                10000));
     // Only the one well-formed line is taken; the flooding client is cut off.
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(1).toLongLong(), 12);

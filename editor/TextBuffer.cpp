@@ -6,6 +6,7 @@
 #include "platform/FileIo.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -463,6 +464,31 @@ std::int32_t TTextBuffer::FindLineById(std::int32_t id) const
         if (Lines_[i].LineId == id)
             return std::int32_t(i);
     return -1;
+}
+
+int TTextBuffer::BestViewForLine(std::int32_t line) const
+{
+    const std::int64_t vis = std::max(1, Metrics_.VisibleLines);
+    auto inLimits = [line](const TEditView& v) {
+        return line >= std::max<std::int32_t>(0, v.ViewMinLine) && line <= v.ViewMaxLine;
+    };
+    const bool limited = std::any_of(Views_.begin(), Views_.end(), inLimits);
+    int best = -1;
+    std::int64_t bestDistance = 0;
+    for (int i = 0; i < ViewCount(); ++i) {
+        const TEditView& v = Views_[std::size_t(i)];
+        if (limited && !inLimits(v))
+            continue;
+        const std::int64_t top = v.TopLine;
+        if (line >= top && line < top + vis)
+            return i;
+        const std::int64_t distance = std::llabs((top + (top + vis)) / 2 - line);
+        if (best < 0 || distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 std::int32_t TTextBuffer::GoToLineId(std::int32_t id)

@@ -140,6 +140,10 @@ public:
     void ShowLine(std::int32_t line);
     std::int32_t FindLineById(std::int32_t id) const;
     std::int32_t GoToLineId(std::int32_t id);
+    // The view that best shows `line`: the first whose screen holds it, else
+    // the one whose middle line is nearest (the first of equals). Views whose
+    // line limits exclude the line only compete when every view excludes it.
+    int BestViewForLine(std::int32_t line) const;
 
     // ---- Scrolling and geometry --------------------------------------------
     TEditMetrics& Metrics() { return Metrics_; }

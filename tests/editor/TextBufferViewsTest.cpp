@@ -250,3 +250,78 @@ TEST(TextBufferViews, WildStoredViewsAreBroughtBackIntoTheText)
     b.PlaceCaret();
     EXPECT_EQ(b.TopLine(), 0);
 }
+
+// Three views of 500 lines, 20 lines on screen: tops 0, 100 and 300.
+class BestView : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        b.SetAllText(Numbered(500));
+        b.Metrics().VisibleLines = 20;
+        b.AddView();
+        b.AddView();
+        b.GetView(0)->TopLine = 0;
+        b.GetView(1)->TopLine = 100;
+        b.GetView(2)->TopLine = 300;
+    }
+    TTextBuffer b;
+};
+
+TEST_F(BestView, TheViewWhoseScreenHoldsTheLineWins)
+{
+    EXPECT_EQ(b.BestViewForLine(0), 0);
+    EXPECT_EQ(b.BestViewForLine(19), 0);
+    EXPECT_EQ(b.BestViewForLine(100), 1);
+    EXPECT_EQ(b.BestViewForLine(119), 1);
+    EXPECT_EQ(b.BestViewForLine(305), 2);
+    // A screen ends before top + visible lines.
+    b.GetView(1)->TopLine = 20;
+    EXPECT_EQ(b.BestViewForLine(19), 0);
+    EXPECT_EQ(b.BestViewForLine(20), 1);
+    b.GetView(1)->TopLine = 100;
+    // The first view that shows it, when screens overlap.
+    b.GetView(2)->TopLine = 110;
+    EXPECT_EQ(b.BestViewForLine(115), 1);
+    EXPECT_EQ(b.BestViewForLine(125), 2);
+}
+
+TEST_F(BestView, OtherwiseTheNearestMiddleWinsTheFirstOfEquals)
+{
+    // Middles 10, 110 and 310.
+    EXPECT_EQ(b.BestViewForLine(20), 0);  // just below the first screen
+    EXPECT_EQ(b.BestViewForLine(59), 0);  // 49 from 10, 51 from 110
+    EXPECT_EQ(b.BestViewForLine(61), 1);  // 51 from 10, 49 from 110
+    EXPECT_EQ(b.BestViewForLine(60), 0);  // 50 from both: the first
+    EXPECT_EQ(b.BestViewForLine(99), 1);  // just above the second screen
+    EXPECT_EQ(b.BestViewForLine(210), 1); // 100 from both: the first
+    EXPECT_EQ(b.BestViewForLine(211), 2);
+    EXPECT_EQ(b.BestViewForLine(499), 2);
+}
+
+TEST_F(BestView, ViewsLimitedAwayFromTheLineGiveWay)
+{
+    // View 0 covers lines up to 99, view 1 lines 100 to 249, view 2 from 300 on.
+    b.GetView(0)->ViewMaxLine = 99;
+    b.GetView(1)->ViewMinLine = 100;
+    b.GetView(1)->ViewMaxLine = 249;
+    b.GetView(2)->ViewMinLine = 300;
+    // Inside a view's range but off its screen: that view, though another
+    // view's middle is nearer.
+    EXPECT_EQ(b.BestViewForLine(240), 1);
+    EXPECT_EQ(b.BestViewForLine(99), 0);
+    EXPECT_EQ(b.BestViewForLine(450), 2);
+    // Between the ranges: every view competes.
+    EXPECT_EQ(b.BestViewForLine(270), 2);
+    // A line on view 0's screen but beyond its upper limit goes elsewhere.
+    b.GetView(0)->ViewMaxLine = 9;
+    b.GetView(1)->ViewMinLine = -1;
+    EXPECT_EQ(b.BestViewForLine(15), 1);
+    EXPECT_EQ(b.BestViewForLine(5), 0);
+    // No range holds the line: every view competes again.
+    b.GetView(1)->ViewMinLine = 100;
+    EXPECT_EQ(b.BestViewForLine(15), 0);
+    // One view only.
+    TTextBuffer one;
+    one.SetAllText(Numbered(50));
+    EXPECT_EQ(one.BestViewForLine(49), 0);
+}

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace kep {
 
@@ -42,5 +44,30 @@ struct TInfosFich {
 
     bool operator==(const TInfosFich&) const = default;
 };
+
+// Tab columns as the settings dialog shows them: six numbers separated by
+// commas, either the columns themselves or, with `relatif`, the first column
+// followed by each step to the next one written "+n".
+std::string TexteTabs(const TTabStops& tabs, bool relatif);
+// Reads the six columns back from either form (a value may be "+n" in both).
+// A missing or zero value stands for the previous column + 8.
+TTabStops LitTabs(std::string_view text);
+
+// An extension as the file types keep it: a leading dot, ASCII letters in
+// upper case.
+std::string NormaliseExt(std::string_view text);
+
+// "Plus clair" and "Plus foncé": the percentage each of red, green and blue
+// is brought to.
+inline constexpr int PourCentPlusClair = 110;
+inline constexpr int PourCentPlusFonce = 90;
+// Gives the current RGB value of a system colour.
+using TResolveurCouleur = std::function<TColor(TColor)>;
+// The colour with each component scaled, rounded and kept within 0..255. A
+// system colour is first replaced by its RGB value from `resolve` (left as
+// it is when there is no resolver).
+TColor NuanceCouleur(TColor c, int pourCent, const TResolveurCouleur& resolve);
+// Both colours of every style.
+void NuanceStyles(TStyleTable& styles, int pourCent, const TResolveurCouleur& resolve);
 
 } // namespace kep

@@ -238,7 +238,7 @@ void ReadErrDefaults(const TIniFilePlus& ini, TErrDefaults& err)
         err.NbrLigErr = "1";
 }
 
-const TInfosFich& FileTypeOf(const std::vector<TInfosFich>& types, std::string_view fileName)
+std::string ExtensionOf(std::string_view fileName)
 {
     const auto sep = fileName.find_last_of("/\\");
     const auto base = sep == std::string_view::npos ? fileName : fileName.substr(sep + 1);
@@ -246,6 +246,12 @@ const TInfosFich& FileTypeOf(const std::vector<TInfosFich>& types, std::string_v
     std::string ext = dot == std::string_view::npos ? std::string() : std::string(base.substr(dot));
     for (char& c : ext)
         c = Upper(c);
+    return ext;
+}
+
+const TInfosFich& FileTypeOf(const std::vector<TInfosFich>& types, std::string_view fileName)
+{
+    const std::string ext = ExtensionOf(fileName);
     for (const TInfosFich& t : types)
         if (t.Ext == ext)
             return t;

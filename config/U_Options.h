@@ -86,6 +86,9 @@ void ReadErrDefaults(const TIniFilePlus& ini, TErrDefaults& err);
 
 // Sorts the types by display name as the sorted combo box shows them.
 void SortTypesFich(std::vector<TInfosFich>& types);
+// The extension of a file name with its dot, ASCII letters upper-cased;
+// empty when the name has none.
+std::string ExtensionOf(std::string_view fileName);
 // The type whose extension equals the file name's upper-cased extension,
 // else the type "Autres" (a default record when the list lacks it).
 const TInfosFich& FileTypeOf(const std::vector<TInfosFich>& types, std::string_view fileName);

@@ -2,6 +2,7 @@
 
 #include "editor/LineStates.h"
 #include "editor/MarkerGlyphs.h"
+#include "editor/SystemColours.h"
 #include "editor/U_Syntaxe.h"
 #include "platform/QtText.h"
 
@@ -16,6 +17,8 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+
+using kep::SystemColour;
 
 namespace {
 
@@ -45,26 +48,6 @@ public:
 private:
     const TTextBuffer& Buffer_;
 };
-
-// The colours a classic Windows desktop gives its system colour indexes;
-// styles stored by older versions refer to them.
-QColor SystemColour(unsigned index)
-{
-    switch (index) {
-    case 5: return QColor(0xFF, 0xFF, 0xFF);  // window
-    case 8: return QColor(0, 0, 0);           // window text
-    case 13: return QColor(0x00, 0x78, 0xD7); // highlight
-    case 14: return QColor(0xFF, 0xFF, 0xFF); // highlight text
-    case 15: return QColor(0xF0, 0xF0, 0xF0); // button face
-    case 16: return QColor(0xA0, 0xA0, 0xA0); // button shadow
-    case 17: return QColor(0x6D, 0x6D, 0x6D); // grey text
-    case 18: return QColor(0, 0, 0);          // button text
-    case 20: return QColor(0xFF, 0xFF, 0xFF); // button highlight
-    case 21: return QColor(0x69, 0x69, 0x69); // 3D dark shadow
-    case 22: return QColor(0xE3, 0xE3, 0xE3); // 3D light
-    default: return QColor(0x80, 0x80, 0x80);
-    }
-}
 
 } // namespace
 
@@ -229,9 +212,7 @@ void TSrcEdit::scrollContentsBy(int, int)
 
 QColor TSrcEdit::Resolve(kep::TColor c) const
 {
-    if (kep::IsSystemColor(c))
-        return SystemColour(kep::SystemColorIndex(c));
-    return QColor(int(kep::ColorR(c)), int(kep::ColorG(c)), int(kep::ColorB(c)));
+    return kep::ResolveColour(c);
 }
 
 // ---------------------------------------------------------------------------

@@ -363,7 +363,8 @@ std::optional<TEditSettings> ReadEditSettings(const TIniFilePlus& ini, int i, co
     } else {
         s.TabsInPixels = false;
     }
-    f.Backup = ini.ReadInteger(sec, "Backup", type.Backup);
+    // As in the option file: a wild count would make every save crawl.
+    f.Backup = std::clamp(ini.ReadInteger(sec, "Backup", type.Backup), 0, MaxBackups);
     auto bit = [&](const char* key, std::uint8_t mask) -> std::uint8_t {
         return ini.ReadBool(sec, key, type.Opts & mask) ? mask : 0;
     };

@@ -86,6 +86,7 @@ bool TProjectInstance::RaiseOther(const QString& projectPath, int timeoutMs) con
 bool TProjectInstance::Claim(const QString& projectPath)
 {
     const QString path = ServerPath(projectPath);
+    ClaimError_.clear();
     if (Server_ && Claimed_ == path)
         return true;
     TFolderLock lock(Folder_);
@@ -102,6 +103,9 @@ bool TProjectInstance::Claim(const QString& projectPath)
     Server_ = new QLocalServer(this);
     Server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!Server_->listen(path)) {
+        ClaimError_ = Server_->errorString();
+        if (ClaimError_.isEmpty())
+            ClaimError_ = path;
         delete Server_;
         Server_ = nullptr;
         return false;

@@ -26,6 +26,10 @@ public:
     // Holds the project for this instance (releasing any other one); false
     // when a live instance already holds it.
     bool Claim(const QString& projectPath);
+    // Why the last Claim failed when no instance holds the project (the
+    // socket could not be created); empty after a success or when the
+    // project is held.
+    const QString& ClaimError() const { return ClaimError_; }
     void Release();
     const QString& Claimed() const { return Claimed_; }
 
@@ -36,6 +40,7 @@ signals:
 private:
     QString Folder_;
     QString Claimed_;
+    QString ClaimError_;
     QLocalServer* Server_ = nullptr;
 };
 

@@ -86,6 +86,13 @@ TEST(Session, FileInTwoViewsIsTwoSectionsWithSettingsOnTheFirstOnly)
     EXPECT_EQ(st->Infos.Opts, optAutoSave | optClrEol); // stored bits win over the type's
     EXPECT_EQ(st->Infos.Styles[stRem].Fore, RGBColor(1, 2, 3));
     EXPECT_FALSE(ReadEditSettings(ini, 1, type, false).has_value());
+    // Backup counts are kept to 0..9 as the option file's are.
+    ini.WriteInteger("Edit0", "Backup", 3000000);
+    EXPECT_EQ(ReadEditSettings(ini, 0, type, false)->Infos.Backup, 9);
+    ini.WriteInteger("Edit0", "Backup", -1);
+    EXPECT_EQ(ReadEditSettings(ini, 0, type, false)->Infos.Backup, 0);
+    ini.WriteInteger("Edit0", "Backup", 9);
+    EXPECT_EQ(ReadEditSettings(ini, 0, type, false)->Infos.Backup, 9);
     const TSessionEntry r0 = ReadEditView(ini, 0);
     EXPECT_EQ(r0.Markers[3], (TTextPos{7, 2}));
     EXPECT_EQ(r0.Markers[0], (TTextPos{-1, -1}));

@@ -2,9 +2,11 @@
 
 #include "config/U_KepFile.h"
 #include "config/U_WinBounds.h"
+#include "controls/UC_HeaderCtrlG.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
 #include "platform/QtText.h"
+#include "platform/DesktopLink.h"
 #include "platform/FileIo.h"
 #include "project/UF_Proj.h"
 
@@ -16,7 +18,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,7 +27,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -49,14 +49,6 @@ std::string LoginFromPasswd()
     return pw && pw->pw_name ? std::string(pw->pw_name) : std::string();
 }
 
-QFont FontOf(const kep::TInfosFich& f)
-{
-    QFont font(kep::PathToQString(f.Police));
-    // A wild stored size would make the editor unusable.
-    font.setPointSize(f.Taille > 0 && f.Taille <= 200 ? f.Taille : 10);
-    return font;
-}
-
 } // namespace
 
 TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
@@ -70,22 +62,15 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     auto* lay = new QVBoxLayout(pSource);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->setSpacing(0);
-    TabModel_ = new QStandardItemModel(0, 6, this);
-    for (int i = 0; i < 6; ++i)
-        TabModel_->setHeaderData(i, Qt::Horizontal, QString());
-    TabBar = new QHeaderView(Qt::Horizontal, pSource);
+    TabBar = new THeaderCtrlG(6, pSource);
     TabBar->setObjectName(QStringLiteral("TabBar"));
-    TabBar->setModel(TabModel_);
-    TabBar->setSectionsMovable(false);
-    TabBar->setHighlightSections(false);
-    TabBar->setSectionResizeMode(QHeaderView::Interactive);
-    TabBar->setMinimumSectionSize(2);
     TabBar->setFixedHeight(8);
     TabBar->setEnabled(false);
     TabBar->setContextMenuPolicy(Qt::CustomContextMenu);
     // The ruler starts where the editor's text does (past its margin).
     auto* ruler = new QWidget(pSource);
     auto* rl = new QHBoxLayout(ruler);
+    RegletteMarge_ = rl;
     rl->setContentsMargins(25, 0, 0, 0);
     rl->setSpacing(0);
     rl->addWidget(TabBar);
@@ -121,14 +106,13 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     CreePopups();
     connect(TabBar, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PM_TabBar->popup(TabBar->mapToGlobal(p)); });
-    connect(TabBar, &QHeaderView::sectionResized, this, [this](int section, int, int) {
-        TEditeur* ed = EditeurCourant();
-        if (!ed || !TabBar->isEnabled())
-            return;
-        ed->SetTabStop(section, TabBar->sectionPosition(section) + TabBar->sectionSize(section));
-        // The following stops stay where they were: the ruler follows the editor.
-        QTimer::singleShot(0, this, &TEcrPrin::MajReglette);
-    });
+    connect(TabBar, &THeaderCtrlG::TrackBegin, this, &TEcrPrin::RegletteDebut);
+    connect(TabBar, &THeaderCtrlG::Track, this, &TEcrPrin::RegletteSuit);
+    connect(TabBar, &THeaderCtrlG::TrackEnd, this, &TEcrPrin::RegletteFin);
+    // The guide over the editor while a tab stop is dragged.
+    Guide_ = new QLabel(pSource);
+    Guide_->setObjectName(QStringLiteral("Guide"));
+    Guide_->hide();
 
     // 1. The sources list.
     Sources_ = new TSources(PanneauDroit);
@@ -206,6 +190,8 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
             return std::string();
         return dlg.SelectedPath();
     };
+    ChoisitProjet = [this](std::string& chosen) { return kep::TEcrProj::Choisir(this, NomProjet, chosen); };
+    ExecDialog = [](QDialog& dlg) { return dlg.exec() == QDialog::Accepted; };
     LoginName = LoginFromPasswd;
     AskReload = [this](const QString& text, bool modified) { return AskReloadBox(this, text, modified); };
     AskFont = [this](const QFont& start) { return AskFontDialog(this, start); };
@@ -321,7 +307,7 @@ void TEcrPrin::OuvreFichier(const std::string& name0, const kep::TInfosFich* set
     } else {
         auto* ed = new TEditeur(Pile_);
         const kep::TInfosFich& f = settings ? *settings : Cfg_->FileTypeOf(name);
-        ed->SetEditorFont(FontOf(f));
+        ed->SetEditorFont(PoliceDe(f));
         if (settings && tabsInPixels) {
             for (int t = 0; t < 6; ++t)
                 ed->SetTabStop(t, f.Tabs[std::size_t(t)]);
@@ -453,20 +439,6 @@ void TEcrPrin::ChoisitPage(int index)
     ModifiedToggled();
     CaretMoved();
     InsReplSwapped();
-}
-
-void TEcrPrin::MajReglette()
-{
-    TEditeur* ed = EditeurCourant();
-    if (!ed)
-        return;
-    const QSignalBlocker block(TabBar);
-    int left = 0;
-    for (int i = 0; i < 6; ++i) {
-        const int stop = ed->TabStop(i);
-        TabBar->resizeSection(i, std::max(2, stop - left));
-        left = stop;
-    }
 }
 
 void TEcrPrin::RenommeVues(TEditeur* ed, const std::string& oldName)
@@ -618,40 +590,6 @@ void TEcrPrin::MemoReouvre(int index)
     MajReouvre();
 }
 
-void TEcrPrin::CreeVuesManquantes(int index)
-{
-    const TInfPage* pg = Sources_->Entry(index);
-    if (!pg)
-        return;
-    TEditeur* ed = pg->Editor;
-    TTextBuffer& b = ed->Buffer();
-    std::vector<std::pair<std::int32_t, std::int32_t>> lims;
-    for (int v = 0; v < b.ViewCount(); ++v)
-        lims.emplace_back(b.GetView(v)->ViewMinLine, b.GetView(v)->ViewMaxLine);
-    std::stable_sort(lims.begin(), lims.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    std::vector<std::pair<std::int32_t, std::int32_t>> missing;
-    if (lims.front().first > 0)
-        missing.emplace_back(-1, lims.front().first + 1);
-    for (std::size_t k = 0; k + 1 < lims.size(); ++k)
-        if (lims[k + 1].first > lims[k].second)
-            missing.emplace_back(lims[k].second, lims[k + 1].first + 1);
-    if (lims.back().second < b.LineCount())
-        missing.emplace_back(lims.back().second, TEditView::NoMaxLine);
-    const std::string name = ed->FileName;
-    for (const auto& [lo, hi] : missing) {
-        OuvreFichier(name);
-        if (!PageCourante || PageCourante->Editor != ed)
-            return;
-        TEditView* v = b.GetView(PageCourante->View);
-        v->ViewMinLine = lo;
-        v->ViewMaxLine = hi;
-        v->TopLine = std::max(0, lo);
-        v->Caret = b.ClampPos(TTextPos{std::max(0, lo), 1});
-        b.SelectView(PageCourante->View);
-        b.SetTopLine(v->TopLine);
-    }
-}
-
 void TEcrPrin::Reouvre(int i)
 {
     if (i < 0 || i >= int(Reopen_.Size()))
@@ -762,6 +700,12 @@ void TEcrPrin::FichiersDeposes(const QList<QUrl>& urls)
         QFileInfo fi(url.toLocalFile());
         if (fi.isSymLink())
             fi = QFileInfo(fi.symLinkTarget());
+        if (kep::IsDesktopFileName(kep::QStringToPath(fi.fileName()))) {
+            const std::string target = kep::DesktopLinkFileTarget(kep::QStringToPath(fi.absoluteFilePath()));
+            if (target.empty())
+                continue; // a launcher, not a link to a file
+            fi = QFileInfo(kep::PathToQString(target));
+        }
         if (fi.exists() && !fi.isDir())
             OuvreFichier(kep::QStringToPath(fi.absoluteFilePath()));
     }

@@ -17,14 +17,16 @@
 #include <string>
 
 class QAction;
-class QHeaderView;
+class QDialog;
 class QLabel;
+class QLayout;
 class QMenu;
 class QSplitter;
 class QStackedWidget;
 class QStandardItemModel;
 class QTimer;
 class TEditeur;
+class THeaderCtrlG;
 class TSources;
 struct TInfPage;
 
@@ -72,12 +74,24 @@ public:
     // New views over the stretches of the entry's file that no view covers.
     void CreeVuesManquantes(int index);
     void Reouvre(int item); // click on a reopen item
+    // Shows the line that had identity `lineId` in the view of the file that
+    // shows it best, opening the file when it is not open. False when the
+    // line no longer exists (deleted since the file was loaded or saved).
+    bool MontreLigne(const std::string& name, std::int32_t lineId);
+    // The settings dialogs of the entry's file and of its view.
+    void ProprietesFichier(int entry);
+    void ProprietesVue(int entry);
+    // A file type's new colours reach every open file of its extension.
+    void AppliqueStyles(const std::string& ext, const kep::TStyleTable& styles);
     void MajReglette();
     void ProgrammeBackup();
     void SauvegardePeriodique();
     void VerifDatesFichiers();
     // Dropped files: links lead to their targets; folders are ignored.
     void FichiersDeposes(const QList<QUrl>& urls);
+    // "&Autres projets..." and "&Versions".
+    void MP_ProjetClick();
+    void MP_VersionsClick();
 
     TSources* Sources() const { return Sources_; }
     kep::TEcrCfg* Cfg() const { return Cfg_.get(); }
@@ -105,6 +119,12 @@ public:
     std::function<std::string()> ChooseProject;                     // TEcrProj, empty = cancelled
     std::function<bool(const QString& text, bool modified)> AskReload; // file changed on disk: reload?
     std::function<std::optional<QFont>(const QFont& start)> AskFont;  // FontDlg, nothing = cancelled
+    // Runs a modal dialog of the window (file and view settings, versions);
+    // true when it was accepted.
+    std::function<bool(QDialog& dialog)> ExecDialog;
+    // The project list of "&Autres projets...": its modal result, and the
+    // chosen project's path in `chosen`.
+    std::function<int(std::string& chosen)> ChoisitProjet;
     // The login that shows the developer menus.
     static constexpr const char* DeveloperLogin = "kepdev";
     std::function<std::string()> LoginName;
@@ -140,6 +160,10 @@ private:
     void RenommeVues(TEditeur* ed, const std::string& oldName);
     int IndexDe(const TInfPage* page) const;
     int EntreeCible() const; // the entry the popup commands act on
+    void RegletteDebut(int section, int width);
+    void RegletteSuit(int section, int width);
+    void RegletteFin(int section, int width);
+    void TraceGuide(int x); // the guide line over the editor; x < 0 hides it
     bool FormCloseQuery();
     kep::TSessionState EtatSession() const;
     void OuvreFichiers();
@@ -154,8 +178,10 @@ private:
     QString Titre_ = QStringLiteral("KEP");
 
     QWidget* pSource;
-    QHeaderView* TabBar;
-    QStandardItemModel* TabModel_;
+    THeaderCtrlG* TabBar;
+    QLabel* Guide_;
+    QLayout* RegletteMarge_; // its left margin puts the ruler over the text
+    int GuideRight_ = 0; // right edge of the dragged section when the drag began
     QStackedWidget* Pile_;
     QSplitter* Splitter1;
     QWidget* PanneauDroit;
@@ -180,6 +206,8 @@ private:
 // The font dialog starts on the font the editor really shows: family, style
 // and size as resolved, so that changing one of them keeps the others.
 QFont FontForDialog(const QFont& editorFont);
+// The font of a file's settings (a wild stored size falls back to 10).
+QFont PoliceDe(const kep::TInfosFich& f);
 // The font the editor takes from the dialog's choice.
 QFont FontFromDialog(const QFont& editorFont, const QFont& chosen);
 std::optional<QFont> AskFontDialog(QWidget* parent, const QFont& start);

@@ -2,6 +2,7 @@
 // hide, enable and disable their items.
 #include "app/UE_Prin.h"
 
+#include "controls/UC_HeaderCtrlG.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
 #include "platform/QtText.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFontDialog>
 #include <QFontInfo>
-#include <QHeaderView>
 #include <QMenuBar>
 
 namespace {
@@ -176,8 +176,10 @@ void TEcrPrin::CreeMenus()
     // Projet
     QMenu* mp = NewMenu(bar, "M_Projet", QStringLiteral("&Projet"), false);
     Item(mp, "MP_Archiver", QStringLiteral("&Archiver..."), P);
-    Item(mp, "MP_AutresProjets", QStringLiteral("&Autres projets..."), false);
-    Item(mp, "MP_Versions", QStringLiteral("&Versions"), false);
+    connect(Item(mp, "MP_ChangeProj", QStringLiteral("&Autres projets..."), false, {}, true), &QAction::triggered, this,
+            &TEcrPrin::MP_ProjetClick);
+    connect(Item(mp, "MP_Versions", QStringLiteral("&Versions"), false, {}, true), &QAction::triggered, this,
+            &TEcrPrin::MP_VersionsClick);
 
     // Construire
     M_Construire = NewMenu(bar, "M_Construire", QStringLiteral("&Construire"), P);
@@ -223,8 +225,10 @@ void TEcrPrin::CreeMenus()
             MajReglette();
         }
     });
-    Item(M_Outils, "MO_PropFich", QStringLiteral("Propriétés du &Fichier.."), false);
-    Item(M_Outils, "MO_PropVue", QStringLiteral("Propriétés de la &Vue..."), false);
+    connect(Item(M_Outils, "MO_PropFich", QStringLiteral("Propriétés du &Fichier.."), false), &QAction::triggered, this,
+            [this] { ProprietesFichier(EntreeCible()); });
+    connect(Item(M_Outils, "MO_PropVue", QStringLiteral("Propriétés de la &Vue..."), false), &QAction::triggered, this,
+            [this] { ProprietesVue(EntreeCible()); });
     connect(M_Outils, &QMenu::aboutToShow, this, [this] { PM_Sources->setProperty("tag", Sources_->ItemIndex()); });
 
     // Aide
@@ -292,8 +296,11 @@ void TEcrPrin::CreePopups()
             ed->PasteFromClipboard();
     });
     PM_Edit->addSeparator();
-    pm("PM_E_PropFich", QStringLiteral("Propriétés du &Fichier..."), false);
-    pm("PM_E_PropVue", QStringLiteral("Propriétés de la &Vue..."), false);
+    // The popup only opens over the current editor.
+    connect(pm("PM_E_PropFich", QStringLiteral("Propriétés du &Fichier..."), true), &QAction::triggered, this,
+            [this] { ProprietesFichier(Sources_->ItemIndex()); });
+    connect(pm("PM_E_PropVue", QStringLiteral("Propriétés de la &Vue..."), true), &QAction::triggered, this,
+            [this] { ProprietesVue(Sources_->ItemIndex()); });
 
     // Sources popup: acts on the entry in its tag.
     PM_Sources = new QMenu(this);
@@ -325,6 +332,7 @@ void TEcrPrin::CreePopups()
         if (const int e = EntreeCible(); e >= 0) {
             OuvreFichier(Sources_->Entry(e)->Editor->FileName);
             PM_Sources->setProperty("tag", Sources_->ItemIndex());
+            ProprietesVue(Sources_->ItemIndex());
         }
     });
     connect(ps("PM_S_VuesManquantes", QStringLiteral("Créer les vues manquantes"), false), &QAction::triggered, this,
@@ -361,8 +369,10 @@ void TEcrPrin::CreePopups()
                     Sources_->Entry(e)->NoRefs = !Sources_->Entry(e)->NoRefs;
             });
     PM_Sources->addSeparator();
-    ps("PM_S_PropFich", QStringLiteral("Propriétés du fichier..."), P)->setEnabled(false);
-    ps("PM_S_PropVue", QStringLiteral("Propriétés de la Vue"), false)->setEnabled(false);
+    connect(ps("PM_S_PropFich", QStringLiteral("Propriétés du fichier..."), P), &QAction::triggered, this,
+            [this] { ProprietesFichier(EntreeCible()); });
+    connect(ps("PM_S_PropVue", QStringLiteral("Propriétés de la Vue"), false), &QAction::triggered, this,
+            [this] { ProprietesVue(EntreeCible()); });
     connect(PM_Sources, &QMenu::aboutToShow, this, &TEcrPrin::OuvrePmSources);
     connect(PM_Edit, &QMenu::aboutToShow, this, &TEcrPrin::OuvrePmEdit);
 
@@ -409,10 +419,9 @@ void TEcrPrin::MasqueProtege(bool masque)
 void TEcrPrin::ActiveMenusFichier(bool active)
 {
     for (const char* name : {"MF_NouvVue", "MF_Ferme", "MF_Enreg", "MF_EnregSous", "MF_ToutEnreg", "M_Edition",
-                             "M_Chercher", "MO_Police"})
+                             "M_Chercher", "MO_Police", "MO_PropFich", "MO_PropVue"})
         if (QAction* a = Action(name))
             a->setEnabled(active);
-    // MO_PropFich and MO_PropVue wait for their dialogs.
     TabBar->setEnabled(active);
 }
 
@@ -456,7 +465,7 @@ void TEcrPrin::OuvrePmSources()
     const int e = EntreeCible();
     const TInfPage* pg = e >= 0 ? Sources_->Entry(e) : nullptr;
     for (QAction* a : PM_Sources->actions())
-        if (!a->isSeparator() && !a->objectName().startsWith(QStringLiteral("PM_S_Prop")))
+        if (!a->isSeparator())
             a->setEnabled(pg != nullptr);
     if (!pg)
         return;

@@ -8,6 +8,8 @@
 #include "editor/U_Edit.h"
 #include "platform/FileIo.h"
 #include "platform/QtText.h"
+#include "project/UF_Proj.h"
+#include "project/UF_ProjVers.h"
 
 #include <QAction>
 #include <QDir>
@@ -27,8 +29,17 @@ bool TEcrPrin::ChargeProjet()
         return false;
     // One instance per project.
     const QString proj = kep::PathToQString(NomProjet);
-    if (Instance_.RaiseOther(proj) || !Instance_.Claim(proj))
+    if (Instance_.RaiseOther(proj))
         return false;
+    if (!Instance_.Claim(proj)) {
+        if (Instance_.ClaimError().isEmpty())
+            return false; // a live instance holds it
+        // The project still opens; only the guard against a second window
+        // on it is missing.
+        ShowWarning(QStringLiteral("Le verrou qui réserve ce projet à une seule instance de KEP n'a pu être créé (")
+                    + Instance_.ClaimError()
+                    + QStringLiteral(").\rKEP ouvre le projet sans ce verrou : évitez de l'ouvrir une seconde fois."));
+    }
 
     setWindowTitle(proj);
     // The project's title names the program in message boxes; it is not put
@@ -268,3 +279,30 @@ void TEcrPrin::EffaceFichiers(const std::string& masks)
     });
 }
 
+
+void TEcrPrin::MP_ProjetClick()
+{
+    std::string chosen;
+    if (ChoisitProjet(chosen) != kep::TEcrProj::mrOk || chosen.empty() || kep::SamePath(chosen, NomProjet))
+        return;
+    // Nothing of this project closes for a project another instance shows
+    // (it comes to the front) or for a file that is no project.
+    if (Instance_.RaiseOther(kep::PathToQString(chosen)) || !EstUnProjet(chosen))
+        return;
+    if (ProjetProtege)
+        FermeTout();
+    else if (!FermeProjet())
+        return;
+    const std::string ancien = NomProjet;
+    NomProjet = chosen;
+    if (ChargeProjet())
+        return;
+    // The window is not left without a project.
+    NomProjet = ancien;
+    ChargeProjet();
+}
+
+void TEcrPrin::MP_VersionsClick()
+{
+    ExecDialog(kep::TEcrProjVers::Instance(this));
+}

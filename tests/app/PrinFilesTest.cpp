@@ -5,25 +5,10 @@
 #include "platform/FileIo.h"
 
 #include <QClipboard>
-#include <QHeaderView>
 #include <QTimer>
 
 
-class TPrinFiles : public TPrinFixture {
-protected:
-    bool StartWith(std::initializer_list<const char*> files)
-    {
-        std::string text = "[Global]\r\nNbrEdit=" + std::to_string(files.size()) + "\r\n";
-        int i = 0;
-        for (const char* f : files) {
-            Source(f);
-            text += "[Edit" + std::to_string(i++) + "]\r\nNom=" + f + "\r\n";
-        }
-        ProjectPath = Project(text);
-        return Start({ProjectPath});
-    }
-    std::string ProjectPath;
-};
+class TPrinFiles : public TPrinFixture {};
 
 TEST_F(TPrinFiles, ClosingEntriesSelectsThePreviousOne)
 {
@@ -351,26 +336,6 @@ TEST_F(TPrinFiles, BackupTimerFollowsTheOptions)
     W->Cfg()->Data.EnableBak = false;
     W->ProgrammeBackup();
     EXPECT_EQ(W->BackupTimer(), nullptr);
-}
-
-TEST_F(TPrinFiles, TabRulerShowsTheStopsAndMovesOneAtATime)
-{
-    ASSERT_TRUE(StartWith({"a.asm"}));
-    TEditeur* ed = Ed(0);
-    auto* bar = W->findChild<QHeaderView*>("TabBar");
-    ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(bar->isEnabled());
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(bar->sectionPosition(i) + bar->sectionSize(i), ed->TabStop(i)) << i;
-    const int third = ed->TabStop(2);
-    bar->resizeSection(1, bar->sectionSize(1) + 10);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(ed->TabStop(1), bar->sectionPosition(1) + bar->sectionSize(1));
-    EXPECT_EQ(ed->TabStop(2), third); // the next stop stays in place
-    EXPECT_EQ(bar->sectionPosition(2) + bar->sectionSize(2), third);
-    W->findChild<QMenu*>("PM_TabBar")->actions()[1]->trigger(); // text defaults
-    EXPECT_EQ(ed->TabStop(0), 8 * ed->CharWidth());
-    EXPECT_EQ(bar->sectionSize(0), 8 * ed->CharWidth());
 }
 
 TEST_F(TPrinFiles, MissingViewsCoverTheRestOfTheFile)

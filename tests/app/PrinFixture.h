@@ -85,6 +85,19 @@ protected:
         return W->FormCreate();
     }
 
+    // A project opening these sources (40 lines each), one view each.
+    bool StartWith(std::initializer_list<const char*> files)
+    {
+        std::string text = "[Global]\r\nNbrEdit=" + std::to_string(files.size()) + "\r\n";
+        int i = 0;
+        for (const char* f : files) {
+            Source(f);
+            text += "[Edit" + std::to_string(i++) + "]\r\nNom=" + f + "\r\n";
+        }
+        ProjectPath = Project(text);
+        return Start({ProjectPath});
+    }
+
     TSources& S() { return *W->Sources(); }
     TEditeur* Ed(int entry) { return S().Entry(entry)->Editor; }
     QStringList Names()
@@ -96,6 +109,7 @@ protected:
     }
 
     TTestDir Dir;
+    std::string ProjectPath;
     std::unique_ptr<TEcrPrin> W;
     QStringList Messages, Warnings, Errors, Titled, Asked;
     std::vector<bool> OfferedTous;

@@ -20,21 +20,33 @@ namespace kep {
 
 namespace {
 
-QSpinBox* LineField(QWidget* parent, const char* name)
-{
-    auto* f = new QSpinBox(parent);
-    f->setObjectName(QString::fromLatin1(name));
-    f->setRange(-1, std::numeric_limits<std::int32_t>::max());
-    f->setMinimumWidth(110);
-    return f;
-}
+struct TChoix {
+    QRadioButton*& Button;
+    const char* Name;
+    QString Caption;
+};
 
-QRadioButton* Choice(QWidget* parent, const char* name, const QString& caption, QButtonGroup* group)
+// One limit: its line field and its choices.
+QGroupBox* LimitGroup(QWidget* parent, const QString& title, QSpinBox*& field, const char* fieldName,
+                      std::initializer_list<TChoix> choix)
 {
-    auto* r = new QRadioButton(caption, parent);
-    r->setObjectName(QString::fromLatin1(name));
-    group->addButton(r);
-    return r;
+    auto* box = new QGroupBox(title, parent);
+    auto* lay = new QVBoxLayout(box);
+    field = new QSpinBox(box);
+    field->setObjectName(QString::fromLatin1(fieldName));
+    field->setRange(-1, std::numeric_limits<std::int32_t>::max());
+    field->setMinimumWidth(110);
+    lay->addWidget(field);
+    // Exclusive by hand: a limit typed by the user may match no choice.
+    auto* group = new QButtonGroup(box);
+    group->setExclusive(false);
+    for (const TChoix& c : choix) {
+        c.Button = new QRadioButton(c.Caption, box);
+        c.Button->setObjectName(QString::fromLatin1(c.Name));
+        group->addButton(c.Button);
+        lay->addWidget(c.Button);
+    }
+    return box;
 }
 
 } // namespace
@@ -52,32 +64,16 @@ TEcrEditVue::TEcrEditVue(QWidget* parent) : QDialog(parent)
     NomVue = new QLineEdit(this);
     NomVue->setObjectName(QStringLiteral("NomVue"));
 
-    auto* depuis = new QGroupBox(QStringLiteral(" Depuis "), this);
-    auto* deGroup = new QButtonGroup(this);
-    // Exclusive by hand: a limit typed by the user may match no choice.
-    deGroup->setExclusive(false);
-    LigneDeb = LineField(depuis, "LigneDeb");
-    DeCur = Choice(depuis, "DeCur", QStringLiteral("la ligne du curseur"), deGroup);
-    DeDebSel = Choice(depuis, "DeDebSel", QStringLiteral("le début de sélection"), deGroup);
-    DeFinSel = Choice(depuis, "DeFinSel", QStringLiteral("la fin de sélection"), deGroup);
-    DeDebFich = Choice(depuis, "DeDebFich", QStringLiteral("le début du fichier"), deGroup);
-    auto* dl = new QVBoxLayout(depuis);
-    dl->addWidget(LigneDeb);
-    for (QRadioButton* r : {DeCur, DeDebSel, DeFinSel, DeDebFich})
-        dl->addWidget(r);
-
-    auto* jusqua = new QGroupBox(QStringLiteral(" Jusqu'à "), this);
-    auto* aGroup = new QButtonGroup(this);
-    aGroup->setExclusive(false);
-    LigneFin = LineField(jusqua, "LigneFin");
-    ACur = Choice(jusqua, "ACur", QStringLiteral("la ligne du curseur"), aGroup);
-    ADebSel = Choice(jusqua, "ADebSel", QStringLiteral("le début de sélection"), aGroup);
-    AFinSel = Choice(jusqua, "AFinSel", QStringLiteral("la fin de sélection"), aGroup);
-    AFinFich = Choice(jusqua, "AFinFich", QStringLiteral("la fin du fichier"), aGroup);
-    auto* al = new QVBoxLayout(jusqua);
-    al->addWidget(LigneFin);
-    for (QRadioButton* r : {ACur, ADebSel, AFinSel, AFinFich})
-        al->addWidget(r);
+    QGroupBox* depuis = LimitGroup(this, QStringLiteral(" Depuis "), LigneDeb, "LigneDeb",
+                                   {{DeCur, "DeCur", QStringLiteral("la ligne du curseur")},
+                                    {DeDebSel, "DeDebSel", QStringLiteral("le début de sélection")},
+                                    {DeFinSel, "DeFinSel", QStringLiteral("la fin de sélection")},
+                                    {DeDebFich, "DeDebFich", QStringLiteral("le début du fichier")}});
+    QGroupBox* jusqua = LimitGroup(this, QStringLiteral(" Jusqu'à "), LigneFin, "LigneFin",
+                                   {{ACur, "ACur", QStringLiteral("la ligne du curseur")},
+                                    {ADebSel, "ADebSel", QStringLiteral("le début de sélection")},
+                                    {AFinSel, "AFinSel", QStringLiteral("la fin de sélection")},
+                                    {AFinFich, "AFinFich", QStringLiteral("la fin du fichier")}});
 
     btnOk = new QPushButton(QStringLiteral("Ok"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));

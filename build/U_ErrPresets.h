@@ -1,0 +1,26 @@
+#pragma once
+// Error-file layouts of assemblers that can be checked here, offered by the
+// configuration dialog. A preset leaves the error file's name alone: the
+// make file decides where the messages go.
+#include "config/U_Options.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kep {
+
+struct TErrPreset {
+    // Windows-1252 like every model text: AnsiToQString for the widgets.
+    std::string Nom;         // shown in the dialog
+    std::string Description; // French, one line: what the layout reads
+    TErrDefaults Err;        // FichErr is empty: keep the project's
+};
+
+const std::vector<TErrPreset>& ErrPresets();
+// The preset of that name (ASCII case ignored), or nullptr.
+const TErrPreset* FindErrPreset(std::string_view nom);
+// `err` with the preset's layout, keeping err.FichErr.
+TErrDefaults ApplyErrPreset(const TErrPreset& preset, const TErrDefaults& err);
+
+} // namespace kep

@@ -1,0 +1,146 @@
+#include "build/U_MakeThread.h"
+
+#include "build/U_MakeCmd.h"
+#include "platform/ProcessGroup.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTimer>
+
+#include <cerrno>
+
+TMakeThread::TMakeThread() = default;
+TMakeThread::~TMakeThread()
+{
+    if (Running()) {
+        kep::StopProcessGroup(Process_->processId(), true);
+        Process_->waitForFinished(2000);
+    }
+}
+
+void TMakeThread::Line(std::string_view line)
+{
+    if (Memo)
+        Memo(line);
+    if (Log_) {
+        Log_->write(line.data(), qint64(line.size()));
+        Log_->write("\n", 1);
+    }
+}
+
+void TMakeThread::Info(std::string_view line)
+{
+    if (AffInfos)
+        Line(line);
+}
+
+bool TMakeThread::Running() const
+{
+    return Process_ && Process_->state() != QProcess::NotRunning;
+}
+
+void TMakeThread::ReadOutput()
+{
+    const QByteArray bytes = Process_->readAllStandardOutput();
+    Splitter_.Feed(std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                   [this](std::string_view l) { Line(l); });
+}
+
+namespace {
+
+// The errno-like code of a launcher that could not be started.
+unsigned LaunchError(const std::string& exe)
+{
+    const QFileInfo fi(QString::fromStdString(exe));
+    if (exe.empty() || !fi.exists())
+        return ENOENT;
+    if (!fi.isFile() || !fi.isExecutable())
+        return EACCES;
+    return ENOEXEC;
+}
+
+} // namespace
+
+void TMakeThread::Execute()
+{
+    Started = false;
+    ExitCode = 0;
+    Stopping_ = false;
+
+    if (!LogFile.empty()) {
+        Log_ = std::make_unique<QFile>(QString::fromStdString(LogFile));
+        if (!Log_->open(QIODevice::WriteOnly | QIODevice::Truncate))
+            Log_.reset();
+    }
+
+    // The environment goes to the child only; the program's own stays as it is.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VRELI"), QString::fromStdString(TabPath));
+    Info("SET VRELI=" + TabPath);
+    const std::string saved = env.value(QStringLiteral("PATH")).toStdString();
+    const std::string path = kep::PathPourMake(ProgMake, saved);
+    env.insert(QStringLiteral("PATH"), QString::fromStdString(path));
+    Info("SET PATH=" + path);
+    Info(CmdLine);
+    Info(kep::LigneSeparation);
+
+    Process_ = std::make_unique<QProcess>();
+    Process_->setProcessEnvironment(env);
+    Process_->setProcessChannelMode(QProcess::MergedChannels);
+    Process_->setInputChannelMode(QProcess::ManagedInputChannel);
+    if (!WorkDir.empty())
+        Process_->setWorkingDirectory(QString::fromStdString(WorkDir));
+    kep::OwnProcessGroup(*Process_);
+    connect(Process_.get(), &QProcess::readyReadStandardOutput, this, &TMakeThread::ReadOutput);
+
+    QEventLoop loop;
+    connect(Process_.get(), &QProcess::finished, &loop, &QEventLoop::quit);
+    connect(Process_.get(), &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            loop.quit();
+    });
+
+    Process_->start(QString::fromStdString(PipesExe), {QString::fromStdString(CmdLine)});
+    // The tool's standard input is an open pipe nobody writes to.
+    if (Process_->waitForStarted(-1)) {
+        Started = true;
+        if (Process_->state() != QProcess::NotRunning)
+            loop.exec();
+        // The loop also ends when the program quits: the tool must not outlive it.
+        if (Process_->state() != QProcess::NotRunning)
+            kep::StopProcessGroup(Process_->processId(), true);
+        Process_->waitForFinished(5000);
+        // What came between the last read and the end.
+        ReadOutput();
+        Splitter_.Finish([this](std::string_view l) { Line(l); });
+        if (Process_->exitStatus() == QProcess::NormalExit)
+            ExitCode = std::uint32_t(Process_->exitCode());
+        Info(kep::LigneSeparation);
+        Info(kep::MessageExitCode(ExitCode));
+    } else {
+        Line(kep::MessageEchecLancement(LaunchError(PipesExe)));
+    }
+    Process_->disconnect(this);
+    Process_.reset();
+
+    Info("SET VRELI=");
+    Info("SET PATH=" + saved);
+    Log_.reset();
+}
+
+void TMakeThread::Stop()
+{
+    if (!Running() || Stopping_)
+        return;
+    Stopping_ = true;
+    const qint64 pid = Process_->processId();
+    kep::StopProcessGroup(pid, false);
+    // A tool that ignores the polite stop is killed shortly after.
+    QTimer::singleShot(1500, this, [this, pid] {
+        if (Running() && Process_->processId() == pid)
+            kep::StopProcessGroup(pid, true);
+    });
+}

@@ -3,6 +3,7 @@
 #include "config/U_KepFile.h"
 #include "config/U_WinBounds.h"
 #include "controls/UC_HeaderCtrlG.h"
+#include "build/UF_Make.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
 #include "platform/QtText.h"
@@ -195,6 +196,9 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     LoginName = LoginFromPasswd;
     AskReload = [this](const QString& text, bool modified) { return AskReloadBox(this, text, modified); };
     AskFont = [this](const QFont& start) { return AskFontDialog(this, start); };
+    AskOpenFile = [this](const QString& title, const QString& filter, const QString& start) {
+        return QFileDialog::getOpenFileName(this, title, start, filter);
+    };
 
     connect(&Instance_, &kep::TProjectInstance::RaiseRequested, this, [this] {
         if (isMinimized())
@@ -255,6 +259,14 @@ bool TEcrPrin::FormCloseQuery()
 
 void TEcrPrin::closeEvent(QCloseEvent* e)
 {
+    // A build reads its output in a loop of its own: stop it, and close
+    // once it has ended.
+    if (MakeEnCours) {
+        FermeApresMake_ = true;
+        ArreteMake();
+        e->ignore();
+        return;
+    }
     if (!Started_ || FormCloseQuery()) {
         Instance_.Release();
         e->accept();
@@ -382,6 +394,9 @@ void TEcrPrin::CaretMoved()
     TEditeur* ed = EditeurCourant();
     if (!ed)
         return;
+    // The output of the last build goes away once the user works on.
+    if (!MakeEnCours && !GardeEcrMake_ && EcrMake_)
+        EcrMake_->close();
     const TTextPos c = ed->Buffer().Caret();
     SetPanel(0, QStringLiteral("%1 : %2").arg(c.Line + 1).arg(c.Col));
     SetPanel(3, QString());

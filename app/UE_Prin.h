@@ -7,6 +7,7 @@
 #include "platform/ProjectInstance.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QUrl>
 
 #include <QFont>
@@ -25,10 +26,15 @@ class QSplitter;
 class QStackedWidget;
 class QStandardItemModel;
 class QTimer;
+class TEcrMake;
 class TEditeur;
 class THeaderCtrlG;
+class TMakeThread;
 class TSources;
 struct TInfPage;
+namespace kep {
+struct TErrBlock;
+}
 
 // The project's make file and programmer driver; the protected mode.
 extern std::string NomMakeFile;
@@ -93,6 +99,33 @@ public:
     void MP_ProjetClick();
     void MP_VersionsClick();
 
+    // ---- Build -------------------------------------------------------------------
+    // "&Construire" (sender MM_Make) or "&Tout reconstruire" (any other).
+    void MM_MakeClick(QAction* sender);
+    // Opens a new output window and runs the make program on the make file;
+    // true when the launcher could be started.
+    bool LanceMake(const std::string& prog, const std::string& makeFile, const std::string& params);
+    // The make-file dialog; true when confirmed (even with the same file).
+    bool ChoisitMakeFile();
+    void MM_EditMakeFileClick();
+    void M_ProgrammeClick();
+    void MPr_ChangeProgFileClick();
+    // The current output window, null once closed.
+    TEcrMake* EcrMake() const;
+    // Ends the running build, if any, and everything it started.
+    void ArreteMake();
+
+    // ---- Errors ----------------------------------------------------------------------
+    // Opens the error file when it exists and is not empty; the current entry
+    // stays current. True when opened.
+    bool OuvreFichErr();
+    // "&Erreur suivante": the next error block of the error file.
+    void MC_ErrSuivClick();
+    // The error of the output window's line `index`, when the layout reads one there.
+    bool MontreErreurConsole(std::size_t index);
+    // The full path of the error file (relative to the current folder).
+    std::string CheminFichErr() const;
+
     TSources* Sources() const { return Sources_; }
     kep::TEcrCfg* Cfg() const { return Cfg_.get(); }
     TEditeur* EditeurCourant() const;
@@ -119,6 +152,8 @@ public:
     std::function<std::string()> ChooseProject;                     // TEcrProj, empty = cancelled
     std::function<bool(const QString& text, bool modified)> AskReload; // file changed on disk: reload?
     std::function<std::optional<QFont>(const QFont& start)> AskFont;  // FontDlg, nothing = cancelled
+    // An open-file dialog with its title, Qt filter and start name; empty = cancelled.
+    std::function<QString(const QString& title, const QString& filter, const QString& start)> AskOpenFile;
     // Runs a modal dialog of the window (file and view settings, versions);
     // true when it was accepted.
     std::function<bool(QDialog& dialog)> ExecDialog;
@@ -166,6 +201,9 @@ private:
     void TraceGuide(int x); // the guide line over the editor; x < 0 hides it
     bool FormCloseQuery();
     kep::TSessionState EtatSession() const;
+    void DefautConstruire(QAction* item); // the build menu's default item
+    void MontreErreur(const kep::TErrBlock& block);
+    void EffaceRestesAssembleur();
     void OuvreFichiers();
     void Nouveau();
 
@@ -201,6 +239,14 @@ private:
     QMenu* PM_Sources;
     QMenu* PM_TabBar;
     QAction* MO__1;
+
+    QPointer<TEcrMake> EcrMake_;
+    TMakeThread* Run_ = nullptr;     // the build running now
+    bool FermeApresMake_ = false;    // the window was asked to close during a build
+    bool GardeEcrMake_ = false;      // a jump from the output window keeps it open
+    // Where F6 goes on when the last block ended past the error file's end.
+    QPointer<TEditeur> ErrEditeur_;
+    std::int32_t ErrCaret_ = -1, ErrSuite_ = -1;
 };
 
 // The font dialog starts on the font the editor really shows: family, style

@@ -165,7 +165,8 @@ void TEcrPrin::CreeMenus()
     Item(M_Chercher, "MC_References", QStringLiteral("Ré&férences..."), false);
     Item(M_Chercher, "MC_VaLigne", QStringLiteral("&Va à la ligne..."), false, QStringLiteral("Ctrl+G"));
     Item(M_Chercher, "MC_LigneOrig", QStringLiteral("&Trouve la ligne originale..."), P, QStringLiteral("Ctrl+L"));
-    Item(M_Chercher, "MC_ErrSuiv", QStringLiteral("&Erreur suivante"), P, QStringLiteral("F6"));
+    connect(Item(M_Chercher, "MC_ErrSuiv", QStringLiteral("&Erreur suivante"), P, QStringLiteral("F6"), true),
+            &QAction::triggered, this, &TEcrPrin::MC_ErrSuivClick);
     connect(Item(M_Chercher, "MC_PagePrec", QStringLiteral("&Page précédente"), false, QStringLiteral("F4"), true),
             &QAction::triggered, this, [this] {
                 const int prec = Sources_->PreviousPage();
@@ -183,24 +184,32 @@ void TEcrPrin::CreeMenus()
 
     // Construire
     M_Construire = NewMenu(bar, "M_Construire", QStringLiteral("&Construire"), P);
-    QAction* nomMake = Item(M_Construire, "MM_NomMake", QString(), false);
+    QAction* nomMake = Item(M_Construire, "MM_MakeFile", QString(), false);
     nomMake->setVisible(false);
-    Item(M_Construire, "MM_Construire", QStringLiteral("&Construire"), false, QStringLiteral("F2"));
-    QAction* tout = Item(M_Construire, "MM_ToutReconstruire", QStringLiteral("&Tout reconstruire"), false,
-                         QStringLiteral("Shift+F2"));
-    QFont bold = tout->font();
-    bold.setBold(true);
-    tout->setFont(bold);
-    Item(M_Construire, "MM_ChangeMake", QStringLiteral("C&hanger de fichier Make..."), false);
-    Item(M_Construire, "MM_EditeMake", QStringLiteral("&Editer le fichier Make"), false);
+    QAction* make = Item(M_Construire, "MM_Make", QStringLiteral("&Construire"), false, QStringLiteral("F2"), true);
+    connect(make, &QAction::triggered, this, [this, make] { MM_MakeClick(make); });
+    QAction* tout = Item(M_Construire, "MM_MakeTout", QStringLiteral("&Tout reconstruire"), false,
+                         QStringLiteral("Shift+F2"), true);
+    connect(tout, &QAction::triggered, this, [this, tout] { MM_MakeClick(tout); });
+    DefautConstruire(tout);
+    connect(Item(M_Construire, "MM_ChgMakeFile", QStringLiteral("C&hanger de fichier Make..."), false, {}, true),
+            &QAction::triggered, this, [this] { ChoisitMakeFile(); });
+    connect(Item(M_Construire, "MM_EditMakeFile", QStringLiteral("&Editer le fichier Make"), false, {}, true),
+            &QAction::triggered, this, &TEcrPrin::MM_EditMakeFileClick);
     QAction* sep = M_Construire->addSeparator();
     sep->setObjectName(QStringLiteral("MM__2"));
     Item(M_Construire, "MM_Asm", QStringLiteral("&Assembler (en test)"), false);
 
     // Programmer
     QMenu* mpr = NewMenu(bar, "M_Programmer", QStringLiteral("P&rogrammer"), false);
-    Item(mpr, "MPr_Programmer", QStringLiteral("&Programmer"), false, QStringLiteral("Alt+C"))->setFont(bold);
-    Item(mpr, "MPr_Change", QStringLiteral("&Changer de programmeur..."), false);
+    QAction* prog = Item(mpr, "MPr_Programme", QStringLiteral("&Programmer"), false, QStringLiteral("Alt+C"), true);
+    QFont bold = prog->font();
+    bold.setBold(true);
+    prog->setFont(bold);
+    mpr->setDefaultAction(prog);
+    connect(prog, &QAction::triggered, this, &TEcrPrin::M_ProgrammeClick);
+    connect(Item(mpr, "MPr_ChangeProgFile", QStringLiteral("&Changer de programmeur..."), false, {}, true),
+            &QAction::triggered, this, &TEcrPrin::MPr_ChangeProgFileClick);
 
     // Débug
     QMenu* md = NewMenu(bar, "M_Debug", QStringLiteral("&Débug"), false);

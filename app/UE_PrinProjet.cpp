@@ -70,10 +70,11 @@ bool TEcrPrin::ChargeProjet()
     }
     const kep::TSessionGlobal g = kep::ReadSessionGlobal(ini);
     NomMakeFile = g.MakeFile.empty() ? std::string() : kep::ExpandName(folder, g.MakeFile);
-    if (QAction* nom = Action("MM_NomMake")) {
+    if (QAction* nom = Action("MM_MakeFile")) {
         nom->setText(kep::PathToQString(kep::FileNameOf(NomMakeFile)));
         nom->setVisible(!NomMakeFile.empty() && !ProjetProtege);
     }
+    DefautConstruire(Action("MM_MakeTout"));
     NomProgFile = g.ProgFile;
     if (g.Separ && *g.Separ > 0) {
         const int total = Splitter1->width();

@@ -158,7 +158,7 @@ TEST_F(TPrinFixture, ReadOnlyProjectIsOnlyConsulted)
     EXPECT_FALSE(W->Action("MF_QuitComplet")->isVisible());
     EXPECT_FALSE(W->Action("MF_Ouvre")->isVisible());
     EXPECT_FALSE(W->Menu("M_Construire")->menuAction()->isVisible());
-    EXPECT_FALSE(W->Action("MM_NomMake")->isVisible());
+    EXPECT_FALSE(W->Action("MM_MakeFile")->isVisible());
     EXPECT_TRUE(W->Action("MF_Quitter")->isVisible());
     EXPECT_TRUE(W->Action("ME_Copier")->isVisible());
     EXPECT_TRUE(W->Action("PM_E_Couper")->isVisible()); // the editor popup keeps its items
@@ -200,8 +200,8 @@ TEST_F(TPrinFixture, MakeFileAndGlobalKeys)
     ASSERT_TRUE(Start({p}));
     EXPECT_EQ(NomMakeFile, Dir.Path("p/Build/Demo.mke"));
     EXPECT_EQ(NomProgFile, "prog.exe");
-    EXPECT_TRUE(W->Action("MM_NomMake")->isVisible());
-    EXPECT_EQ(W->Action("MM_NomMake")->text(), "Demo.mke");
+    EXPECT_TRUE(W->Action("MM_MakeFile")->isVisible());
+    EXPECT_EQ(W->Action("MM_MakeFile")->text(), "Demo.mke");
     EXPECT_EQ(W->Cfg()->Data.Err.MarqErr, "): xx");
     EXPECT_EQ(W->Cfg()->Data.Err.LigMarqErr, 3);
     EXPECT_EQ(S().Count(), 0);
@@ -262,8 +262,8 @@ TEST_F(TPrinFixture, MenuTreeCaptionsShortcutsAndProtectionMarks)
         {"MC_ErrSuiv", "&Erreur suivante", "F6", true},
         {"MP_Archiver", "&Archiver...", "", true},
         {"M_Construire", "&Construire", "", true},
-        {"MM_ToutReconstruire", "&Tout reconstruire", "Shift+F2", false},
-        {"MPr_Programmer", "&Programmer", "Alt+C", false},
+        {"MM_MakeTout", "&Tout reconstruire", "Shift+F2", false},
+        {"MPr_Programme", "&Programmer", "Alt+C", false},
         {"MD_Comms", "&Communication...", "F9", false},
         {"MD_MontreCode", "&Montre code g\u00e9n\u00e9r\u00e9", "Ctrl+N", false},
         {"MO_Config", "&Configuration...", "", false},
@@ -278,7 +278,7 @@ TEST_F(TPrinFixture, MenuTreeCaptionsShortcutsAndProtectionMarks)
         EXPECT_EQ(a->property("tag").toInt() & 1, it.P ? 1 : 0) << it.Name;
     }
     // Commands of later parts are there but cannot be used yet.
-    for (const char* name : {"MF_Imprime", "MM_Construire", "MPr_Programmer", "MD_Comms", "MO_Config",
+    for (const char* name : {"MF_Imprime", "MD_Comms", "MO_Config",
                              "MC_Cherche", "MA_Rubriques", "MD_ViewCod"})
         EXPECT_FALSE(W->Action(name)->isEnabled()) << name;
     const QStringList menus{"&Fichier",     "&Edition",    "&S\u00e9lection", "C&hercher", "&Projet",

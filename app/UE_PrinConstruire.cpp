@@ -1,0 +1,219 @@
+// The build menu: running the make tool on the project's make file, the
+// output window, the make file and the programmer driver.
+#include "app/UE_Prin.h"
+
+#include "build/UF_Make.h"
+#include "build/U_MakeCmd.h"
+#include "build/U_MakeThread.h"
+#include "config/U_KepFile.h"
+#include "editor/UC_Sources.h"
+#include "editor/U_Edit.h"
+#include "platform/FileIo.h"
+#include "platform/KepPipesFile.h"
+#include "platform/QtText.h"
+#include "platform/ShellLaunch.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
+
+using kep::NomProjet;
+
+TEcrMake* TEcrPrin::EcrMake() const
+{
+    return EcrMake_;
+}
+
+void TEcrPrin::DefautConstruire(QAction* item)
+{
+    if (!item)
+        return;
+    M_Construire->setDefaultAction(item);
+    for (const char* name : {"MM_Make", "MM_MakeTout"})
+        if (QAction* a = Action(name)) {
+            QFont f = a->font();
+            f.setBold(a == item);
+            a->setFont(f);
+        }
+}
+
+void TEcrPrin::MM_MakeClick(QAction* sender)
+{
+    // The output is read while events flow: a second build must wait.
+    if (MakeEnCours) {
+        SetPanel(3, QStringLiteral("Construction en cours."));
+        return;
+    }
+    SetPanel(3, QString());
+    if (NomMakeFile.empty() && !ChoisitMakeFile())
+        return;
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        TEditeur* ed = Sources_->Entry(i)->Editor;
+        if (ed->Buffer().Modified() && ed->AutoSave)
+            SauvePage(i);
+    }
+    const kep::TOptionsKep& o = Cfg_->Data;
+    const std::string params = sender == Action("MM_Make") ? o.ParamMake : o.ParamMakeTout;
+
+    MakeEnCours = true;
+    if (LanceMake(o.ProgMake, NomMakeFile, params)) {
+        // The new error file is read afresh; the files the tool rewrote come back.
+        const std::string err = CheminFichErr();
+        for (int i = Sources_->Count() - 1; i >= 0; --i) {
+            TEditeur* ed = Sources_->Entry(i)->Editor;
+            if (kep::SamePath(ed->FileName, err))
+                FermePage(i, false);
+            else if (ed->AutoLoad && kep::FileModTimeNs(ed->FileName) > ed->FileDate)
+                ed->Load();
+        }
+        if (OuvreFichErr()) {
+            MC_ErrSuivClick();
+            if (Cfg_->Data.MakeLog) {
+                const std::string log = kep::QStringToPath(QDir::current().absoluteFilePath(QStringLiteral("MakeLog.txt")));
+                int first = -1, last = -1;
+                if (Sources_->FindFile(log, first, last)) {
+                    TEditeur* ed = Sources_->Entry(first)->Editor;
+                    if (!ed->Buffer().Modified() && kep::FileModTimeNs(log) > ed->FileDate)
+                        ed->Load();
+                    ChoisitPage(first);
+                } else {
+                    OuvreFichier(log);
+                }
+            }
+            if (EcrMake_) {
+                EcrMake_->raise();
+                EcrMake_->activateWindow();
+                EcrMake_->setFocus();
+            }
+        } else {
+            if (EcrMake_ && !Cfg_->Data.MakeLog && Cfg_->Data.FermeConsole)
+                EcrMake_->close();
+            DefautConstruire(Action("MM_Make"));
+        }
+        EffaceRestesAssembleur();
+    }
+    MakeEnCours = false;
+    if (FermeApresMake_) {
+        FermeApresMake_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+bool TEcrPrin::LanceMake(const std::string& prog, const std::string& makeFile, const std::string& params)
+{
+    // Parented for its lifetime only: it is a window of its own.
+    auto* ecr = new TEcrMake(this);
+    EcrMake_ = ecr;
+    connect(ecr, &TEcrMake::Fermee, this, [this] { ArreteMake(); });
+    connect(ecr, &TEcrMake::LigneChoisie, this, [this](std::size_t i) { MontreErreurConsole(i); });
+    ecr->show();
+
+    if (!kep::FileExists(prog)) {
+        ecr->AjouteLigne(kep::MessageProgrammeIntrouvable(prog));
+        ecr->Rafraichit();
+        return false;
+    }
+    if (!kep::FileExists(makeFile)) {
+        ecr->AjouteLigne(kep::MessageFichierMakeIntrouvable(makeFile));
+        ecr->Rafraichit();
+        return false;
+    }
+
+    QString pipesError;
+    const QString pipes = kep::EnsureKepPipes(&pipesError);
+    if (pipes.isEmpty())
+        ecr->AjouteLigne(pipesError.toStdString());
+
+    TMakeThread run;
+    run.CmdLine = kep::MakeCmdLine(prog, makeFile, params);
+    QPointer<TEcrMake> memo = ecr;
+    run.Memo = [memo](std::string_view line) {
+        if (memo)
+            memo->AjouteLigne(line);
+    };
+    const kep::TOptionsKep& o = Cfg_->Data;
+    run.PipesExe = kep::QStringToPath(pipes);
+    run.ProgMake = prog;
+    run.TabPath = o.TabPath;
+    run.AffInfos = o.AfficheInfos;
+    if (o.MakeLog)
+        run.LogFile = kep::QStringToPath(QDir::current().absoluteFilePath(QStringLiteral("MakeLog.txt")));
+    Run_ = &run;
+    run.Execute();
+    Run_ = nullptr;
+    if (memo)
+        memo->Rafraichit();
+    return run.Started;
+}
+
+void TEcrPrin::ArreteMake()
+{
+    if (Run_)
+        Run_->Stop();
+}
+
+void TEcrPrin::EffaceRestesAssembleur()
+{
+    QDir tmp(QDir::tempPath());
+    const QStringList names =
+        tmp.entryList({QStringLiteral("As$*")}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& n : names)
+        tmp.remove(n);
+}
+
+bool TEcrPrin::ChoisitMakeFile()
+{
+    const bool memeDossier =
+        !NomMakeFile.empty() && kep::SamePath(kep::FolderOf(NomMakeFile), kep::FolderOf(NomProjet));
+    const QString chosen = AskOpenFile(QStringLiteral("Ouvrir un fichier de construction"),
+                                       QStringLiteral("Desc. de construction (*.mke);;Tous les fichiers (*)"),
+                                       memeDossier ? kep::PathToQString(NomMakeFile) : QString());
+    if (chosen.isEmpty())
+        return false;
+    const std::string name = kep::QStringToPath(QFileInfo(chosen).absoluteFilePath());
+    if (!kep::SamePath(name, NomMakeFile)) {
+        NomMakeFile = name;
+        QAction* nom = Action("MM_MakeFile");
+        nom->setText(kep::PathToQString(kep::FileNameOf(NomMakeFile)));
+        nom->setVisible(true);
+        DefautConstruire(Action("MM_MakeTout"));
+    }
+    return true;
+}
+
+void TEcrPrin::MM_EditMakeFileClick()
+{
+    if (NomMakeFile.empty() && !ChoisitMakeFile())
+        return;
+    for (int i = 0; i < Sources_->Count(); ++i)
+        if (kep::SamePath(Sources_->Entry(i)->Editor->FileName, NomMakeFile)) {
+            ChoisitPage(i);
+            return;
+        }
+    OuvreFichier(NomMakeFile);
+}
+
+void TEcrPrin::M_ProgrammeClick()
+{
+    if (NomProgFile.empty())
+        MPr_ChangeProgFileClick();
+    if (NomProgFile.empty())
+        return;
+    const int code = kep::ShellOpen(kep::PathToQString(NomProgFile));
+    if (code <= 32) {
+        const QString text = kep::ShellErrorText(code);
+        if (!text.isEmpty())
+            ShowMessage(text);
+    }
+}
+
+void TEcrPrin::MPr_ChangeProgFileClick()
+{
+    const QString chosen = AskOpenFile(
+        QStringLiteral("Pilote du programmeur"),
+        QStringLiteral("Exécutables (*.exe *.com *.bat);;Tous les fichiers (*)"), kep::PathToQString(NomProgFile));
+    if (!chosen.isEmpty())
+        NomProgFile = kep::QStringToPath(chosen);
+}

@@ -1,0 +1,81 @@
+// The loop the product exists for, with real assemblers: build, land on the
+// error, edit above it, find it again.
+#include "app/PrinMakeFixture.h"
+
+#include "build/U_ErrPresets.h"
+
+#include <filesystem>
+
+namespace {
+
+void CopyDemo(const std::string& to)
+{
+    for (const auto& e : std::filesystem::directory_iterator(KEP_SOURCE_DIR "/examples/demo"))
+        std::filesystem::copy_file(e.path(), to + "/" + e.path().filename().string(),
+                                   std::filesystem::copy_options::overwrite_existing);
+}
+
+} // namespace
+
+TEST_F(TPrinMake, TheDemoBuildsCleanAndItsErrorVariantLandsOnTheTypo)
+{
+    CopyDemo(Dir.Path("p"));
+    ASSERT_TRUE(Start({Dir.Path("p/demo.pja")}));
+    Options().ProgMake = KEP_BINARY_DIR "/app/kepmake";
+    Options().FermeConsole = true;
+    Options().MakeLog = false;
+    Build("MM_MakeTout");
+    Settle();
+    EXPECT_TRUE(kep::FileExists(Dir.Path("p/demo.hex")));
+    EXPECT_EQ(W->EcrMake(), nullptr) << "a clean build closes its window";
+    EXPECT_EQ(Entry("demo.err"), -1);
+
+    ASSERT_TRUE(W->FermeProjet());
+    W.reset();
+    ASSERT_TRUE(Start({Dir.Path("p/demo-erreur.pja")}));
+    Options().ProgMake = KEP_BINARY_DIR "/app/kepmake";
+    Build();
+    EXPECT_FALSE(kep::FileExists(Dir.Path("p/demo-erreur.hex")));
+    EXPECT_EQ(CurrentName(), "demo-erreur.asm");
+    EXPECT_EQ(CaretLine(), 44);
+    EXPECT_EQ(Current()->Buffer().GetLine(CaretLine()), "        call    EnvoieMesage");
+    EXPECT_EQ(W->Panel(3), " \"EnvoieMesage\"");
+    ASSERT_TRUE(W->EcrMake());
+    EXPECT_TRUE(Output().contains("demo-erreur.asm:45:Error[113]   Symbol not previously defined: \"EnvoieMesage\""))
+        << Output().join('\n').toStdString();
+
+    // Lines added above the error, then the search started again from the top.
+    TTextBuffer& b = Current()->Buffer();
+    b.InsertLine(10, "; une ligne de plus");
+    b.InsertLine(10, "; et une autre");
+    W->ChoisitPage(Entry("demo-erreur.err"));
+    Current()->Buffer().SetCaretLine(0);
+    W->MC_ErrSuivClick();
+    EXPECT_EQ(CurrentName(), "demo-erreur.asm");
+    EXPECT_EQ(CaretLine(), 46);
+    EXPECT_EQ(Current()->Buffer().GetLine(CaretLine()), "        call    EnvoieMesage");
+}
+
+TEST_F(TPrinMake, AnAvraProjectWithTheAvraLayoutLandsOnEachError)
+{
+    ASSERT_TRUE(StartMake("@avra prog.asm > prog.err 2>&1 || true"));
+    Dir.Write("p/prog.asm", ".device ATmega8\r\n"
+                            "        ldi     r16, 1\r\n"
+                            "        rjmp    Boucle\r\n"
+                            "        ldi     r17, 300\r\n"
+                            "        nop\r\n");
+    Ed(0)->Load();
+    const kep::TErrPreset* avra = kep::FindErrPreset("avra");
+    ASSERT_TRUE(avra);
+    Options().Err = kep::ApplyErrPreset(*avra, Options().Err);
+    EXPECT_EQ(Options().Err.FichErr, "prog.err");
+    Build();
+    EXPECT_EQ(CurrentName(), "prog.asm") << Dir.Read("p/prog.err");
+    EXPECT_EQ(CaretLine(), 2);
+    EXPECT_TRUE(W->Panel(3).contains("Found no label/variable/constant named Boucle")) << W->Panel(3).toStdString();
+    W->MC_ErrSuivClick(); // the warning
+    EXPECT_EQ(CaretLine(), 3);
+    EXPECT_TRUE(W->Panel(3).contains("Constant out of range"));
+    W->MC_ErrSuivClick(); // avra's closing lines are no errors
+    EXPECT_EQ(CaretLine(), 3);
+}

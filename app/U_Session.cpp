@@ -17,14 +17,6 @@ namespace {
 constexpr const char* kGlobal = "Global";
 constexpr const char* kClosed = "Closed files";
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32)
-        s.remove_suffix(1);
-    return s;
-}
 
 // A numeric comma list: missing or unreadable fields read 0.
 std::vector<int> Numbers(std::string_view text, std::size_t count)
@@ -87,9 +79,9 @@ std::string ClosedFileText(const TReopenItem& item)
 TReopenItem ParseClosedFile(std::string_view value)
 {
     TReopenItem item;
-    value = Trim(value);
+    value = TrimControls(value);
     const auto comma = value.find(',');
-    item.Path = std::string(Trim(value.substr(0, comma)));
+    item.Path = std::string(TrimControls(value.substr(0, comma)));
     if (comma == std::string_view::npos)
         return item;
     const auto items = TIniFileStyles::SplitCommaList(value.substr(comma + 1));
@@ -386,22 +378,6 @@ void ShiftForMissing(int i, int& page, int& prec)
 
 // ---- Names ----------------------------------------------------------------------
 
-std::string UpperAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 32);
-    return s;
-}
-
-std::string LowerAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c + 32);
-    return s;
-}
-
 bool SamePath(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -430,7 +406,7 @@ std::string RelativePath(const std::string& folder, const std::string& path)
 
 std::string ExpandName(const std::string& folder, const std::string& name)
 {
-    std::string rel = std::string(Trim(name));
+    std::string rel = std::string(TrimControls(name));
     for (char& c : rel)
         if (c == '\\')
             c = '/';
@@ -492,7 +468,7 @@ std::vector<std::string> SplitMasks(std::string_view text)
     std::vector<std::string> masks;
     while (!text.empty()) {
         const auto semi = text.find(';');
-        const std::string_view part = Trim(text.substr(0, semi));
+        const std::string_view part = TrimControls(text.substr(0, semi));
         text = semi == std::string_view::npos ? std::string_view() : text.substr(semi + 1);
         if (!part.empty())
             masks.emplace_back(part);
@@ -542,12 +518,8 @@ TProjectFileCheck CheckProjectText(std::string_view text)
         std::size_t end = text.find_first_of("\r\n", at);
         if (end == std::string_view::npos)
             end = text.size();
-        std::string_view line = text.substr(at, end - at);
+        const std::string_view line = TrimControls(text.substr(at, end - at));
         at = end + 1;
-        while (!line.empty() && static_cast<unsigned char>(line.front()) <= 32)
-            line.remove_prefix(1);
-        while (!line.empty() && static_cast<unsigned char>(line.back()) <= 32)
-            line.remove_suffix(1);
         if (line.empty() || line.front() == ';' || line.front() == '#')
             continue;
         if (line.front() == '[' && line.find(']') != std::string_view::npos)

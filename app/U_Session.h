@@ -6,6 +6,7 @@
 #include "config/U_IniFilePlus.h"
 #include "config/U_Options.h"
 #include "editor/TextBuffer.h"
+#include "platform/AsciiText.h"
 
 #include <array>
 #include <cstdint>
@@ -128,8 +129,6 @@ std::string CommaText(const std::vector<std::string>& fields);
 
 // Paths. Names compared as the program identifies files: ASCII case ignored.
 bool SamePath(std::string_view a, std::string_view b);
-std::string UpperAscii(std::string s);
-std::string LowerAscii(std::string s);
 std::string FolderOf(const std::string& path);   // with its final "/"
 std::string FileNameOf(const std::string& path); // without folder
 // `path` relative to `folder` (with "../" when needed).

@@ -1,5 +1,7 @@
 #include "build/U_ErrNav.h"
 
+#include "platform/AsciiText.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -11,19 +13,6 @@ namespace {
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
-std::string UpperAscii(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        c = UpperAscii(c);
-    return r;
 }
 
 // Leading spaces skipped, then the digits up to the first other character.
@@ -56,16 +45,6 @@ int LinePos(int v)
 bool Contains(std::string_view line, std::string_view marker)
 {
     return !marker.empty() && line.find(marker) != std::string_view::npos;
-}
-
-std::string TrimControls(std::string_view s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return std::string(s.substr(b, e - b));
 }
 
 } // namespace
@@ -145,7 +124,7 @@ std::optional<TErrBlock> NextErrorBlock(const TLineAt& line, std::int32_t count,
 
         TErrBlock b;
         b.BlockStart = std::int32_t(start);
-        b.FileName = TrimControls(ChampEntre(lineAt(start + layout.LigNomFich), layout.DebNomFich, layout.FinNomFich));
+        b.FileName = std::string(TrimControls(ChampEntre(lineAt(start + layout.LigNomFich), layout.DebNomFich, layout.FinNomFich)));
 
         const std::string& numText = lineAt(start + layout.LigNumLig);
         const int numStart = PosMarqueur(layout.DebNumLig, numText, ClampInt((long long)layout.DebNumLig.size()));

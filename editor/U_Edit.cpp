@@ -1,4 +1,5 @@
 #include "editor/U_Edit.h"
+#include "platform/AsciiText.h"
 
 #include "editor/U_Syntaxe.h"
 #include "platform/QtText.h"
@@ -42,23 +43,6 @@ TTextBuffer::TCharSet HelpSet()
     return s;
 }
 
-std::string UpperAscii(std::string s)
-{
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 32);
-    return s;
-}
-
-std::string Trim(std::string_view s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-        --e;
-    return std::string(s.substr(b, e - b));
-}
 
 // The two small marks of the occurrence list: the caret's line and the
 // clicked line.
@@ -107,10 +91,10 @@ std::vector<TOccurrence> FindOccurrences(const TTextBuffer& buffer, std::string_
     if (word.empty())
         return out;
     for (std::int32_t i = 0; i < buffer.LineCount(); ++i) {
-        std::string text = Trim(buffer.GetLine(i));
+        std::string text = std::string(kep::TrimControls(buffer.GetLine(i)));
         const auto semi = text.find(';');
         if (semi != std::string::npos)
-            text = Trim(std::string_view(text).substr(0, semi));
+            text = std::string(kep::TrimControls(std::string_view(text).substr(0, semi)));
         if (text.empty() || !ContainsWholeWord(text, word))
             continue;
         if (int(out.size()) == TEditeur::MaxOccurrences) {
@@ -235,7 +219,7 @@ std::string TEditeur::TableFileFor(const std::string& firstLine) const
 void TEditeur::SelectTable()
 {
     LastFirstLine_ = Buffer().GetLine(0);
-    const std::string table = TableFileFor(Trim(LastFirstLine_));
+    const std::string table = TableFileFor(std::string(kep::TrimControls(LastFirstLine_)));
     if (kep::FileExists(table) && kep::SharedTokens().LoadTable(table)) {
         Buffer().SetStateValidBefore(0);
         viewport()->update();
@@ -247,7 +231,7 @@ int TEditeur::DirectiveHelpAt(QPoint viewportPoint) const
     const std::string word = WordAtPoint(viewportPoint, HelpSet());
     if (word.empty())
         return -1;
-    return kep::DirectiveHelpContext(UpperAscii(word));
+    return kep::DirectiveHelpContext(kep::UpperAscii(word));
 }
 
 void TEditeur::keyPressEvent(QKeyEvent* e)
@@ -341,7 +325,7 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
     if (viewportPoint.x() >= LargMarge()) {
         const std::string sel = b.GetSelText();
         if (!sel.empty() && sel.find_first_of("\r\n") == std::string::npos)
-            word = Trim(sel);
+            word = std::string(kep::TrimControls(sel));
         else
             word = WordAtPoint(viewportPoint, WordSet());
     }
@@ -350,7 +334,7 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
         separator->setVisible(true);
         const std::int32_t caretLine = b.CaretLine();
         const std::int32_t clickedLine = b.TopLine() + viewportPoint.y() / std::max(1, LineHeight());
-        const std::string upper = UpperAscii(word);
+        const std::string upper = kep::UpperAscii(word);
 
         // 4. Highlighting, for words made of word characters only.
         QAction* highlight = nullptr;

@@ -1,5 +1,6 @@
 #include "processor/U_TabFile.h"
 
+#include "platform/AsciiText.h"
 #include "platform/FileIo.h"
 
 #include <algorithm>
@@ -44,15 +45,6 @@ std::string_view ZeroEnded(std::string_view s)
 {
     std::size_t z = s.find('\0');
     return z == std::string_view::npos ? s : s.substr(0, z);
-}
-
-std::string UpperAscii(std::string_view s)
-{
-    std::string u(s);
-    for (char& c : u)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return u;
 }
 
 bool SameTextAscii(std::string_view a, std::string_view b)

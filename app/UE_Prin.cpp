@@ -682,7 +682,9 @@ void TEcrPrin::SauvegardePeriodique()
 
 void TEcrPrin::VerifDatesFichiers()
 {
-    if (VerifEnCours_)
+    // A build rewrites files while it runs: they are looked at once it has
+    // ended, not in the middle of it.
+    if (VerifEnCours_ || MakeEnCours)
         return;
     VerifEnCours_ = true;
     TEditeur* last = nullptr;

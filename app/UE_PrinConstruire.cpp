@@ -95,6 +95,7 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
         EffaceRestesAssembleur();
     }
     MakeEnCours = false;
+    QTimer::singleShot(0, this, &TEcrPrin::VerifDatesFichiers);
     if (FermeApresMake_) {
         FermeApresMake_ = false;
         QTimer::singleShot(0, this, &QWidget::close);

@@ -49,6 +49,10 @@ protected:
         Options().AfficheInfos = false;
         Options().Err = kep::TErrDefaults{};
         Options().Err.FichErr = "prog.err";
+        W->AskReload = [this](const QString& text, bool) {
+            ReloadAsked << text + (W->MakeEnCours ? " (pendant)" : "");
+            return true;
+        };
         return true;
     }
     void WriteMake(const std::string& recipes, const std::string& makeFile = "build.mke")
@@ -88,6 +92,7 @@ protected:
     std::int32_t CaretLine() { return Current()->Buffer().CaretLine(); }
     std::string Selected() { return Current()->Buffer().GetSelText(); }
 
+    QStringList ReloadAsked;
     QByteArray OldTmp;
     bool HadTmp = false;
 };

@@ -125,7 +125,8 @@ TEST_F(TPrinMake, WithoutAMakeFileTheDialogComesFirst)
 
 TEST_F(TPrinMake, ModifiedAutoSaveFilesAreSavedFirstAndAutoLoadFilesComeBackRewritten)
 {
-    ASSERT_TRUE(StartMake("@cat prog.asm | head -1\n@echo '        ; rewritten' > gen.inc", {"prog.asm", "gen.inc"}));
+    ASSERT_TRUE(StartMake("@cat prog.asm | head -1\n@echo '        ; rewritten' > gen.inc\n@echo '; autre' > autre.inc\n@sleep 0.4",
+                          {"prog.asm", "gen.inc", "autre.inc"}));
     TEditeur* prog = Ed(0);
     prog->AutoSave = true;
     prog->Buffer().SetLine(0, "; sauvegarde avant construction");
@@ -133,10 +134,22 @@ TEST_F(TPrinMake, ModifiedAutoSaveFilesAreSavedFirstAndAutoLoadFilesComeBackRewr
     gen->AutoLoad = true;
     std::filesystem::last_write_time(Dir.Path("p/gen.inc"), std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     gen->FileDate = kep::FileModTimeNs(Dir.Path("p/gen.inc"));
+    Ed(2)->AutoLoad = false;
+    // Coming back to the window in the middle of the build asks nothing yet.
+    QTimer::singleShot(200, W.get(), [this] { W->VerifDatesFichiers(); });
     Build();
     EXPECT_EQ(Output(), QStringList{"; sauvegarde avant construction"});
     EXPECT_FALSE(prog->Buffer().Modified());
     EXPECT_EQ(gen->Buffer().LineCount() >= 1 ? gen->Buffer().GetLine(0) : "", "        ; rewritten");
+    // A file the tool rewrote without AutoLoad is asked about once the build has ended.
+    QElapsedTimer clock;
+    clock.start();
+    while (ReloadAsked.isEmpty() && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(ReloadAsked.size(), 1) << ReloadAsked.join('|').toStdString();
+    EXPECT_FALSE(ReloadAsked[0].endsWith("(pendant)"));
+    EXPECT_TRUE(ReloadAsked[0].contains("autre.inc"));
+    EXPECT_EQ(Ed(2)->Buffer().GetLine(0), "; autre");
 }
 
 TEST_F(TPrinMake, TheFirstErrorIsShownWithItsWordAndF6GoesOnToTheNext)

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
@@ -26,45 +27,6 @@ namespace {
 constexpr int kMargin = 2;
 constexpr int kTabWidth = 8;
 constexpr QChar kControlMark(0x00B7);
-
-// Strict: no overlong forms, no surrogates, nothing above U+10FFFF. Output of
-// an old DOS tool that happens to hold "é" in code page 850 (0x82) is not
-// UTF-8 and must not be taken for it.
-bool IsUtf8(std::string_view s)
-{
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        char32_t cp;
-        char32_t least;
-        if ((c & 0xE0) == 0xC0) {
-            length = 2, cp = c & 0x1F, least = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3, cp = c & 0x0F, least = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4, cp = c & 0x07, least = 0x10000;
-        } else {
-            return false;
-        }
-        if (s.size() - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto b = static_cast<unsigned char>(s[i + k]);
-            if ((b & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
 
 bool IsControl(char16_t c)
 {
@@ -104,14 +66,13 @@ TConsoleView::TConsoleView(QWidget* parent)
 
 QString TConsoleView::ShownText(std::string_view bytes)
 {
-    QString decoded;
-    if (IsUtf8(bytes)) {
-        decoded = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-    } else {
-        decoded.resize(qsizetype(bytes.size()));
-        QChar* out = decoded.data();
-        for (const char b : bytes)
-            *out++ = QChar(kep::TextToUnicode(kep::OemToAnsiByte(static_cast<unsigned char>(b)), true));
+    // Output of an old DOS tool holding "é" in code page 850 (0x82) is no
+    // valid UTF-8: a strict decoder tells the two apart.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (utf8.hasError()) {
+        const std::u16string oem = kep::TextToUtf16(kep::OemToAnsi(bytes), true);
+        decoded = QString::fromStdU16String(oem);
     }
     QString shown;
     shown.reserve(decoded.size());

@@ -72,8 +72,11 @@ void TMakeThread::Execute()
 
     if (!LogFile.empty()) {
         Log_ = std::make_unique<QFile>(QString::fromStdString(LogFile));
-        if (!Log_->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!Log_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const std::string why = Log_->errorString().toStdString();
             Log_.reset();
+            Line("Le journal " + LogFile + " n'a pu être écrit : " + why);
+        }
     }
 
     // The environment goes to the child only; the program's own stays as it is.

@@ -103,6 +103,15 @@ TEST_F(MakeThreadTest, TheLogFileGetsEveryLine)
     t.LogFile = Dir.Path("MakeLog.txt");
     t.Execute();
     EXPECT_EQ(Dir.Read("MakeLog.txt"), "un\ndeux\n");
+
+    // A log that cannot be written is said, and the build goes on.
+    std::vector<std::string> lines;
+    t.Memo = [&](std::string_view l) { lines.emplace_back(l); };
+    t.LogFile = Dir.Path("absent/MakeLog.txt");
+    t.Execute();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("Le journal " + Dir.Path("absent/MakeLog.txt") + " n'a pu être écrit : ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1], "un");
 }
 
 TEST_F(MakeThreadTest, StoppingEndsTheToolAndEverythingItStarted)

@@ -663,12 +663,19 @@ bool TTextBuffer::SearchText(std::string_view pattern, unsigned options, const T
     const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end(), hash, same);
 
     bool found = false;
-    const std::int32_t start = HasSelection() ? View().SelEnd.Line + 1 : 1;
+    std::int32_t start = HasSelection() ? View().SelEnd.Line + 1 : 1;
+    std::size_t firstFrom = 0; // offset where the first line's search begins
+    if (options & soFromCaret) {
+        const TTextPos p = ClampPos(HasSelection() ? View().SelEnd : View().Caret);
+        start = p.Line;
+        firstFrom = std::size_t(p.Col - 1);
+    }
     for (std::int32_t l = start; l < LineCount(); ++l) {
         const std::string_view text = GetLine(l);
-        if (text.size() < pattern.size())
+        const std::size_t skip = l == start ? std::min(firstFrom, text.size()) : 0;
+        if (text.size() - skip < pattern.size())
             continue;
-        auto from = text.begin();
+        auto from = text.begin() + std::ptrdiff_t(skip);
         std::size_t hit = std::string_view::npos;
         for (;;) {
             // Exact matches take the library's memchr-based find.

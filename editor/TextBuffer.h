@@ -65,6 +65,9 @@ public:
 enum TSearchOption : unsigned {
     soMatchCase = 1,
     soWholeWord = 2,
+    // Start at the caret (the selection's end) instead of the next line, so
+    // that "find next" visits every hit after the caret, several per line.
+    soFromCaret = 4,
 };
 
 class TTextBuffer {
@@ -136,6 +139,9 @@ public:
     std::string GetSelText() const;
 
     void InsertText(std::string_view text);
+    // The selection replaced by the text as one editing command (one undo
+    // step, OnChange raised); false when read-only or the step was refused.
+    bool ReplaceSelectionBy(std::string_view text);
     void GoToLine(std::int32_t line);
     void ShowLine(std::int32_t line);
     std::int32_t FindLineById(std::int32_t id) const;

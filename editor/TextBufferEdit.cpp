@@ -204,6 +204,12 @@ void TTextBuffer::RemoveRange(TTextPos from, TTextPos to)
         std::swap(from, to);
     if (from == to)
         return;
+    // Whole lines go with their identities: the line after them keeps its
+    // own, so a reference to a deleted line is not taken for its neighbour.
+    if (from.Col == 1 && to.Col == 1) {
+        StoreEraseLines(from.Line, to.Line - from.Line);
+        return;
+    }
     std::string joined = GetLine(from.Line).substr(0, std::size_t(from.Col - 1));
     joined.append(GetLine(to.Line), std::size_t(to.Col - 1));
     StoreLine(from.Line, joined);
@@ -583,6 +589,23 @@ void TTextBuffer::PasteFromClipboard()
     ReplaceSelection(text);
     AfterEdit(at.Line, multi || LineCount() != before ? TTextBufferListener::ToBottom : at.Line);
     Changed();
+}
+
+bool TTextBuffer::ReplaceSelectionBy(std::string_view text)
+{
+    if (ReadOnly)
+        return false;
+    TEditView& v = View();
+    const TTextPos at = HasSelection() ? v.SelStart : ClampPos(v.Caret);
+    if (!RecordUndo(GetSelText(), text, at))
+        return false;
+    const std::int32_t before = LineCount();
+    const bool multi = HasSelection() && v.SelStart.Line != v.SelEnd.Line;
+    ReplaceSelection(text);
+    SetModified(true);
+    AfterEdit(at.Line, multi || LineCount() != before ? TTextBufferListener::ToBottom : at.Line);
+    Changed();
+    return true;
 }
 
 void TTextBuffer::ToggleCase()

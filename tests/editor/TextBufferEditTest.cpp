@@ -258,6 +258,42 @@ TEST(TextBufferEdit, SearchText)
     EXPECT_EQ(hits, (std::vector<std::pair<int, int>>{{2, 1}}));
 }
 
+TEST(TextBufferEdit, SearchFromCaretVisitsEveryLaterHit)
+{
+    TTextBuffer b;
+    b.SetAllText("find x find\r\nnone\r\nfind");
+    std::vector<TTextPos> hits;
+    while (b.SearchText("FIND", soFromCaret))
+        hits.push_back(b.GetSelStart());
+    // Line 0 counts, and both hits of it.
+    EXPECT_EQ(hits, (std::vector<TTextPos>{{0, 1}, {0, 8}, {2, 1}}));
+    // From a caret inside a word, that word is behind it.
+    b.ClearSelection();
+    b.SetCaret(TTextPos{0, 2});
+    ASSERT_TRUE(b.SearchText("find", soFromCaret | soWholeWord));
+    EXPECT_EQ(b.GetSelStart(), (TTextPos{0, 8}));
+}
+
+TEST(TextBufferEdit, DeletedLinesTakeTheirIdentityAlong)
+{
+    TTextBuffer b;
+    b.SetAllText("a\r\nb\r\nc\r\nd");
+    const std::int32_t idB = b.GetLineId(1), idC = b.GetLineId(2), idD = b.GetLineId(3);
+    b.SetCaret(TTextPos{1, 1});
+    b.DeleteCurrentLine();
+    EXPECT_EQ(b.FindLineById(idB), -1);
+    EXPECT_EQ(b.FindLineById(idC), 1);
+    // A selection of whole lines too; a partial one joins into its first line.
+    b.SetSelection(1, 1, 1, 2);
+    b.CutToClipboard();
+    EXPECT_EQ(b.FindLineById(idC), -1);
+    EXPECT_EQ(b.FindLineById(idD), 1);
+    EXPECT_EQ(b.GetAllText(), "a\r\nd");
+    b.Undo();
+    b.Undo();
+    EXPECT_EQ(b.GetAllText(), "a\r\nb\r\nc\r\nd");
+}
+
 TEST(TextBufferEdit, WordAt)
 {
     TTextBuffer b;

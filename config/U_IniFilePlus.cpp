@@ -1,5 +1,6 @@
 #include "config/U_IniFilePlus.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -203,6 +204,35 @@ bool TIniFilePlus::DeleteLegacyBounds(std::string_view section)
     DeleteKey(section, "Top");
     DeleteKey(section, "Width");
     DeleteKey(section, "Height");
+    return EndUpdate();
+}
+
+} // namespace kep
+
+namespace kep {
+
+std::vector<std::string> TIniFilePlus::ReadHistory(std::string_view section, std::string_view prefix) const
+{
+    std::vector<std::string> list;
+    for (std::size_t i = 0; i < HistoryItems; ++i) {
+        std::string v = ReadString(section, std::string(prefix) + std::to_string(i), "");
+        if (!v.empty())
+            list.push_back(std::move(v));
+    }
+    return list;
+}
+
+bool TIniFilePlus::WriteHistory(std::string_view section, std::string_view prefix, const std::vector<std::string>& list)
+{
+    BeginUpdate();
+    const std::size_t n = std::min(list.size(), HistoryItems);
+    for (std::size_t i = 0; i <= HistoryItems; ++i) {
+        const std::string key = std::string(prefix) + std::to_string(i);
+        if (i < n && !list[i].empty())
+            WriteString(section, key, list[i]);
+        else
+            DeleteKey(section, key);
+    }
     return EndUpdate();
 }
 

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kep {
 
@@ -63,6 +64,13 @@ public:
     // The older keys Left, Top, Width, Height, each defaulting to `def`.
     TBounds ReadLegacyBounds(std::string_view section, const TBounds& def) const;
     bool HasLegacyBounds(std::string_view section) const;
+
+    static constexpr std::size_t HistoryItems = 20;
+    // A most-recent list under the keys prefix0 .. prefix19, read in order,
+    // empty values skipped. Writing skips empty items and deletes the keys
+    // after the last item up to prefix20.
+    std::vector<std::string> ReadHistory(std::string_view section, std::string_view prefix) const;
+    bool WriteHistory(std::string_view section, std::string_view prefix, const std::vector<std::string>& list);
     bool DeleteLegacyBounds(std::string_view section);
 };
 

@@ -6,6 +6,8 @@
 #include "build/UF_Make.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
+#include "editor/UF_CRef.h"
+#include <QListWidget>
 #include "platform/QtText.h"
 #include "platform/DesktopLink.h"
 #include "platform/FileIo.h"
@@ -122,6 +124,7 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     Sources_->PopupMenu = PM_Sources;
     Sources_->OnPageChange = [this](int i) { ChoisitPage(i); };
     PageCourante = nullptr;
+    CreeRecherche();
 
     ShowMessage = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, Titre_, text, QMessageBox::Ok, this);
@@ -368,6 +371,8 @@ void TEcrPrin::AssigneEditeur(TEditeur* ed)
         if (EditeurCourant() == ed)
             InsReplSwapped();
     });
+    connect(ed, &TSrcEdit::TextChanged, this, &TEcrPrin::ReferencesAJour);
+    ed->OnReferences = [this](const std::string& word) { ListeReferences(word); };
     // The editor's own items go above the shared popup.
     auto* popup = new QMenu(ed);
     popup->setObjectName(QStringLiteral("EditorPopup"));
@@ -454,6 +459,11 @@ void TEcrPrin::ChoisitPage(int index)
     ModifiedToggled();
     CaretMoved();
     InsReplSwapped();
+    // The references mark the current entry's lines.
+    if (CRef_) {
+        CRef_->SetCurrentEntry(index + 1);
+        CRef_->Liste->viewport()->update();
+    }
 }
 
 void TEcrPrin::RenommeVues(TEditeur* ed, const std::string& oldName)

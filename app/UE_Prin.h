@@ -34,6 +34,10 @@ class TSources;
 struct TInfPage;
 namespace kep {
 struct TErrBlock;
+class TChRempDlg;
+class TEcrCRef;
+class TFindDialog;
+enum class TConfirmAnswer;
 }
 
 // The project's make file and programmer driver; the protected mode.
@@ -126,6 +130,28 @@ public:
     // The full path of the error file (relative to the current folder).
     std::string CheminFichErr() const;
 
+    // ---- Search ------------------------------------------------------------------
+    // "Chercher/&Remplacer...", "&Chercher...", "Remplacer...", "Répète
+    // cherche/remplace", "Ré&férences..." and "&Va à la ligne...".
+    void MC_ChRempClick();
+    void MC_ChercheClick();
+    void MC_RemplaceClick();
+    void MC_RepeteClick();
+    void MC_ReferencesClick();
+    void MC_VaLigneClick();
+    // The word under the mouse pointer in the current editor (word
+    // characters 0-9, A-Z, a-z, "_" and 0x80-0xFF).
+    std::string MotSousSouris() const;
+    // Lists the references of the word (the window's own when empty) in
+    // every entry that is not ignored; opens the window when needed.
+    void ListeReferences(const std::string& word);
+    // Goes to the line of a reference (lineId -1: only the entry).
+    void VaReference(int entry, std::int32_t lineId);
+    kep::TChRempDlg* ChRempDlg() const;
+    kep::TEcrCRef* CRef() const;
+    kep::TFindDialog* FindDlg() const { return FindDlg_; }
+    kep::TFindDialog* ReplaceDlg() const { return ReplaceDlg_; }
+
     TSources* Sources() const { return Sources_; }
     kep::TEcrCfg* Cfg() const { return Cfg_.get(); }
     TEditeur* EditeurCourant() const;
@@ -160,6 +186,10 @@ public:
     // The project list of "&Autres projets...": its modal result, and the
     // chosen project's path in `chosen`.
     std::function<int(std::string& chosen)> ChoisitProjet;
+    // "Remplacer ?" with "&Oui", "&Non", "&Abandonner" and, when `tous`, "&Tous".
+    std::function<kep::TConfirmAnswer(bool tous)> AskReplace;
+    // The mouse pointer in screen coordinates.
+    std::function<QPoint()> MousePos;
     // The login that shows the developer menus.
     static constexpr const char* DeveloperLogin = "kepdev";
     std::function<std::string()> LoginName;
@@ -204,6 +234,15 @@ private:
     void DefautConstruire(QAction* item); // the build menu's default item
     void MontreErreur(const kep::TErrBlock& block);
     void EffaceRestesAssembleur();
+    void CreeRecherche(); // connects the Chercher menu
+    void ChercheSuivant(kep::TFindDialog* dlg);
+    void RemplaceDlg(kep::TFindDialog* dlg, bool all);
+    kep::TEcrCRef* OuvreCRef();
+    // The references follow the documents: a listing soon after a change.
+    void ReferencesAJour();
+    // The search windows keep their settings in the project they belong to.
+    void SauveFenetresRecherche();
+    void FermeFenetresRecherche();
     void OuvreFichiers();
     void Nouveau();
 
@@ -239,6 +278,16 @@ private:
     QMenu* PM_Sources;
     QMenu* PM_TabBar;
     QAction* MO__1;
+
+    QPointer<kep::TChRempDlg> ChRemp_;
+    QPointer<kep::TEcrCRef> CRef_;
+    QTimer* CRefTimer_ = nullptr;
+    kep::TFindDialog* FindDlg_ = nullptr;
+    kep::TFindDialog* ReplaceDlg_ = nullptr;
+    kep::TFindDialog* Repete_ = nullptr; // the dialog F3 repeats
+    bool RepeteRemplace_ = false;
+    bool SauveTousRech_ = false; // "&Tous" answered to a save question during a search
+    friend class TPrinSearchHost;
 
     QPointer<TEcrMake> EcrMake_;
     TMakeThread* Run_ = nullptr;     // the build running now

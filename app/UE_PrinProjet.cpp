@@ -245,6 +245,7 @@ void TEcrPrin::SauveProjet()
             return cfg->FileTypeOf(nom).Styles;
         }))
         ShowError(kep::PathToQString(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + QString::fromStdString(ini.LastError()));
+    SauveFenetresRecherche();
 }
 
 bool TEcrPrin::FermeProjet()
@@ -260,6 +261,7 @@ bool TEcrPrin::FermeProjet()
             return false;
     }
     SauveProjet();
+    FermeFenetresRecherche();
     FermeTout();
     return true;
 }

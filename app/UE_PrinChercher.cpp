@@ -15,6 +15,8 @@
 #include "platform/QtText.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
@@ -216,6 +218,8 @@ void TEcrPrin::MC_ChRempClick()
     ChRemp_->show();
     ChRemp_->raise();
     ChRemp_->activateWindow();
+    ChRemp_->Cherche->setFocus();
+    ChRemp_->Cherche->lineEdit()->selectAll();
 }
 
 // ---- The toolkit's find and replace dialogs -----------------------------------------
@@ -231,6 +235,9 @@ void TEcrPrin::MC_ChercheClick()
         FindDlg_->SetFindText(kep::AnsiToQString(mot));
     FindDlg_->show();
     FindDlg_->raise();
+    FindDlg_->activateWindow();
+    FindDlg_->ChampCherche->setFocus();
+    FindDlg_->ChampCherche->selectAll();
 }
 
 void TEcrPrin::MC_RemplaceClick()
@@ -246,6 +253,9 @@ void TEcrPrin::MC_RemplaceClick()
         ReplaceDlg_->SetFindText(kep::AnsiToQString(mot));
     ReplaceDlg_->show();
     ReplaceDlg_->raise();
+    ReplaceDlg_->activateWindow();
+    ReplaceDlg_->ChampCherche->setFocus();
+    ReplaceDlg_->ChampCherche->selectAll();
 }
 
 namespace {
@@ -337,7 +347,10 @@ kep::TEcrCRef* TEcrPrin::OuvreCRef()
 
 void TEcrPrin::MC_ReferencesClick()
 {
-    OuvreCRef();
+    kep::TEcrCRef* w = OuvreCRef();
+    w->raise();
+    w->activateWindow();
+    w->RefEdit->setFocus();
 }
 
 void TEcrPrin::ListeReferences(const std::string& word)

@@ -156,6 +156,13 @@ TEST(DocumentRefs, ItemsStillFindTheirLineAfterInsertionsAbove)
     EXPECT_EQ(b.GetLine(b.FindLineById(items[2].LineId)), "fin\tsleep");
     // The number is the one at listing time.
     EXPECT_EQ(items[2].Number, 3);
+
+    // Listed again now that identities and numbers differ, the items carry
+    // the identities.
+    const auto again = DocumentRefs("fin", CaseBlindWord, "a", "a", b, 0, 0);
+    ASSERT_EQ(Numbers(again), (std::vector<std::int32_t>{4, 5}));
+    EXPECT_EQ(again[1].LineId, items[1].LineId);
+    EXPECT_EQ(again[2].LineId, items[2].LineId);
 }
 
 TEST(DocumentRefs, CaretItemIsTheItemOfTheCaretLine)

@@ -307,7 +307,7 @@ void TEcrPrin::RemplaceDlg(kep::TFindDialog* dlg, bool all)
         b.ReplaceSelectionBy(repl);
     else
         ChercheSuivant(dlg);
-    RepeteRemplace_ = true;
+    RepeteRemplace_ = true; // F3 goes on replacing, even after a find
 }
 
 void TEcrPrin::MC_RepeteClick()

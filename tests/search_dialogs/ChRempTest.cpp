@@ -42,6 +42,15 @@ void FlushDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// A shown window whose closings are counted.
+TChRempDlg* ShownCounting(bool replaceAllowed, int& closing)
+{
+    auto* d = new TChRempDlg(nullptr, replaceAllowed, -1);
+    d->OnClosing = [&closing](TChRempDlg&) { ++closing; };
+    d->show();
+    return d;
+}
+
 } // namespace
 
 TEST(ChRemp, WindowAndDefaults)
@@ -390,9 +399,7 @@ TEST(ChRemp, EscapeClosesOnceAndDeletes)
 
     // Escape on the combo box itself (it holds the focus for its field), in
     // Remplace too.
-    d = new TChRempDlg(nullptr, true, -1);
-    d->OnClosing = [&](TChRempDlg&) { ++closing; };
-    d->show();
+    d = ShownCounting(true, closing);
     QTest::keyClick(d->Remplace, Qt::Key_Escape);
     EXPECT_EQ(closing, 2);
     FlushDeletes();
@@ -402,26 +409,20 @@ TEST(ChRemp, EscapeClosesOnceAndDeletes)
 TEST(ChRemp, CancelAndRejectCloseToo)
 {
     int closing = 0;
-    QPointer<TChRempDlg> d = new TChRempDlg(nullptr, false, -1);
-    d->OnClosing = [&](TChRempDlg&) { ++closing; };
-    d->show();
+    QPointer<TChRempDlg> d = ShownCounting(false, closing);
     d->BtnAnnul->click();
     EXPECT_EQ(closing, 1);
     FlushDeletes();
     EXPECT_TRUE(d.isNull());
 
-    d = new TChRempDlg(nullptr, true, -1);
-    d->OnClosing = [&](TChRempDlg&) { ++closing; };
-    d->show();
+    d = ShownCounting(true, closing);
     static_cast<QDialog*>(d.data())->reject();
     EXPECT_EQ(closing, 2);
     FlushDeletes();
     EXPECT_TRUE(d.isNull());
 
     // Escape elsewhere in the window goes through reject.
-    d = new TChRempDlg(nullptr, true, -1);
-    d->OnClosing = [&](TChRempDlg&) { ++closing; };
-    d->show();
+    d = ShownCounting(true, closing);
     QTest::keyClick(d->optMotEntier, Qt::Key_Escape);
     EXPECT_EQ(closing, 3);
     FlushDeletes();

@@ -236,6 +236,7 @@ bool TTextBuffer::LoadFromFile(const std::string& name)
         ReadOnly = true;
     // Records of the previous text would act on the new one.
     Undo_.Reset();
+    FlagMarks_.clear();
     MarkSaved();
     ScrollBarsChanged();
     RepaintAll();

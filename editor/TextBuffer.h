@@ -189,6 +189,15 @@ public:
     void Undo();
     bool CanUndo() const { return !Undo_.Empty(); }
     bool RecordUndo(std::string_view oldText, std::string_view newText, TTextPos pos);
+    // Replaces `count` whole lines from `first` by new lines as one editing
+    // command (one undo step, OnChange raised). Lines the change leaves alone
+    // at either end keep their identity; with as many new lines as old, every
+    // line keeps it. The caret keeps its line and column where it can. False
+    // when read-only, nothing changed or the step was refused.
+    bool ReplaceLines(std::int32_t first, std::int32_t count, const std::vector<std::string>& newLines);
+    // The whole text converted to the other code page: the new lines and the
+    // OemFile flag change as one undo step, so that undoing gives back both.
+    bool SetCodePageText(const std::vector<std::string>& lines, bool oemFile);
 
     // ---- Markers -------------------------------------------------------------------
     TTextPos GetMarker(int n) const;
@@ -263,6 +272,13 @@ private:
     void RepaintAll();
     void ScrollBarsChanged();
     void InvalidateSavedPoint() { SavedDepth_ = -1; }
+    // The OemFile flag that undoing the step at depth `Depth` gives back.
+    struct TFlagMark {
+        int Depth;
+        bool OemFile;
+    };
+    std::vector<TFlagMark> FlagMarks_;
+    bool LastStoreKept_ = false; // the last StoreUndo pushed a record
 
     std::vector<TLineRec> Lines_;
     std::int32_t NextLineId_ = 1;

@@ -266,10 +266,18 @@ bool TTextBuffer::StoreUndo(std::string_view oldText, std::string_view newText, 
             return false;
         Undo_.Clear();
         InvalidateSavedPoint();
+        FlagMarks_.clear();
+        LastStoreKept_ = false;
     } else {
         if (SavedDepth_ > Undo_.Count())
             InvalidateSavedPoint(); // the saved text was undone and is lost to redo
         const int dropped = Undo_.Push(pos.Line, pos.Col, std::uint16_t(newLen), oldText);
+        LastStoreKept_ = true;
+        if (dropped > 0) {
+            for (TFlagMark& m : FlagMarks_)
+                m.Depth -= dropped;
+            std::erase_if(FlagMarks_, [](const TFlagMark& m) { return m.Depth <= 0; });
+        }
         if (SavedDepth_ >= 0) {
             SavedDepth_ -= dropped;
             if (SavedDepth_ < 0)
@@ -302,6 +310,11 @@ void TTextBuffer::Undo()
     AdjustPositions(at, current, oldText);
     ReplaceSelection(oldText);
     Undo_.Pop();
+    if (!FlagMarks_.empty() && FlagMarks_.back().Depth > Undo_.Count()) {
+        OemFile = FlagMarks_.back().OemFile;
+        FlagMarks_.pop_back();
+        RepaintAll();
+    }
     SetModified(!(SavedDepth_ >= 0 && SavedDepth_ == Undo_.Count()));
     AfterEdit(at.Line, LineCount() == before ? v.Caret.Line : TTextBufferListener::ToBottom);
     Changed();

@@ -24,6 +24,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -125,6 +127,8 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     Sources_->OnPageChange = [this](int i) { ChoisitPage(i); };
     PageCourante = nullptr;
     CreeRecherche();
+    CreeEdition();
+    CreeSpecial();
 
     ShowMessage = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, Titre_, text, QMessageBox::Ok, this);
@@ -201,6 +205,20 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     AskFont = [this](const QFont& start) { return AskFontDialog(this, start); };
     AskOpenFile = [this](const QString& title, const QString& filter, const QString& start) {
         return QFileDialog::getOpenFileName(this, title, start, filter);
+    };
+    AskConfirm = [this](const QString& text) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text, QMessageBox::NoButton, this);
+        QPushButton* oui = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+        QPushButton* non = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+        box.setDefaultButton(non);
+        box.setEscapeButton(non);
+        box.exec();
+        return box.clickedButton() == oui;
+    };
+    AskText = [this](const QString& caption, const QString& prompt, const QString& start) {
+        bool ok = false;
+        const QString text = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, start, &ok);
+        return ok ? std::optional<QString>(text) : std::nullopt;
     };
 
     connect(&Instance_, &kep::TProjectInstance::RaiseRequested, this, [this] {
@@ -373,6 +391,12 @@ void TEcrPrin::AssigneEditeur(TEditeur* ed)
     });
     connect(ed, &TSrcEdit::TextChanged, this, &TEcrPrin::ReferencesAJour);
     ed->OnReferences = [this](const std::string& word) { ListeReferences(word); };
+    ed->OnOccurrenceClick = [this, ed](int line, const std::string& word) { VaOccurrence(ed, line, word); };
+    // Too large for the undo history: the user decides, knowing what goes.
+    ed->Buffer().OnCannotStoreUndo = [this] {
+        return AskConfirm(QStringLiteral("Cette modification est trop grande pour être annulée ; l'historique "
+                                         "d'annulation sera perdu. La faire quand même ?"));
+    };
     // The editor's own items go above the shared popup.
     auto* popup = new QMenu(ed);
     popup->setObjectName(QStringLiteral("EditorPopup"));

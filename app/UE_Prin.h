@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -190,6 +191,11 @@ public:
     std::function<kep::TConfirmAnswer(bool tous)> AskReplace;
     // The mouse pointer in screen coordinates.
     std::function<QPoint()> MousePos;
+    // A yes/no question ("Confirmation", "&Oui" / "&Non"); true = yes.
+    std::function<bool(const QString& text)> AskConfirm;
+    // An input box: caption, prompt, start text; nothing = cancelled.
+    std::function<std::optional<QString>(const QString& caption, const QString& prompt, const QString& start)>
+        AskText;
     // The login that shows the developer menus.
     static constexpr const char* DeveloperLogin = "kepdev";
     std::function<std::string()> LoginName;
@@ -245,6 +251,22 @@ private:
     void FermeFenetresRecherche();
     void OuvreFichiers();
     void Nouveau();
+
+    // Edition, Sélection and the editor popup.
+    void CreeEdition();
+    // The selected lines, or the whole text, replaced by what f gives them,
+    // as one undo step; false when nothing changed.
+    bool ChangeLignesSelection(const std::function<std::vector<std::string>(const std::vector<std::string>&)>& f);
+    bool ChangeTexte(const std::function<std::vector<std::string>(const std::vector<std::string>&)>& f);
+    void ConvertitTexte(bool versWindows); // "Dos -> win" / "Win -> dos"
+    void InsereDateHeure(bool heure);
+    void MajMarqueurs(); // captions of "Pose marqueur"
+    void VaOccurrence(TEditeur* ed, int line, const std::string& word);
+    // Special.
+    void CreeSpecial();
+    void MSp_RenumClick();
+    void MSp_MarqueLabelClick();
+    void MSp_ConvCClick();
 
     kep::TCfgStart Start_;
     std::unique_ptr<kep::TEcrCfg> Cfg_;
@@ -306,3 +328,9 @@ QFont PoliceDe(const kep::TInfosFich& f);
 // The font the editor takes from the dialog's choice.
 QFont FontFromDialog(const QFont& editorFont, const QFont& chosen);
 std::optional<QFont> AskFontDialog(QWidget* parent, const QFont& start);
+
+class QLocale;
+class QDateTime;
+// "Insère date" / "Insère heure": the locale's short date, its hours and minutes.
+QString TexteDate(const QLocale& locale, const QDateTime& when);
+QString TexteHeure(const QLocale& locale, const QDateTime& when);

@@ -113,7 +113,7 @@ void TEcrPrin::CreeMenus()
                 close();
             });
 
-    // Edition: the five commands of the text model; the others come later.
+    // Edition: the commands of the text model, then the window's own.
     M_Edition = NewMenu(bar, "M_Edition", QStringLiteral("&Edition"), false);
     M_Edition->menuAction()->setEnabled(false);
     auto edit = [this](void (TTextBuffer::*cmd)()) {
@@ -134,10 +134,10 @@ void TEcrPrin::CreeMenus()
     });
     connect(Item(M_Edition, "ME_minMAJ", QStringLiteral("min <-> MAJ"), P, {}, true), &QAction::triggered, this,
             edit(&TTextBuffer::ToggleCase));
-    Item(M_Edition, "ME_DosWin", QStringLiteral("Dos -> win"), P);
-    Item(M_Edition, "ME_WinDos", QStringLiteral("Win -> dos"), P);
-    Item(M_Edition, "ME_InsDate", QStringLiteral("Insère date"), P, QStringLiteral("Ctrl+D"));
-    Item(M_Edition, "ME_InsHeure", QStringLiteral("Insère heure"), P, QStringLiteral("Ctrl+H"));
+    Item(M_Edition, "ME_Dos2Win", QStringLiteral("Dos -> win"), P, {}, true);
+    Item(M_Edition, "ME_Win2Dos", QStringLiteral("Win -> dos"), P, {}, true);
+    Item(M_Edition, "ME_InsDate", QStringLiteral("Insère date"), P, QStringLiteral("Ctrl+D"), true);
+    Item(M_Edition, "ME_InsHeure", QStringLiteral("Insère heure"), P, QStringLiteral("Ctrl+H"), true);
     connect(M_Edition, &QMenu::aboutToShow, this, &TEcrPrin::OuvreEditionMenu);
     // Shortcuts reach the commands whatever the menu showed last.
     connect(M_Edition, &QMenu::aboutToHide, this, [this] {
@@ -148,12 +148,12 @@ void TEcrPrin::CreeMenus()
     // Sélection
     M_Selection = NewMenu(bar, "M_Selection", QStringLiteral("&Sélection"), P);
     M_Selection->menuAction()->setEnabled(false);
-    Item(M_Selection, "MS_MetRem", QStringLiteral("&Met en remarque"), false);
-    Item(M_Selection, "MS_OteRem", QStringLiteral("&Annule remarque"), false);
+    Item(M_Selection, "MS_MetRem", QStringLiteral("&Met en remarque"), false, {}, true);
+    Item(M_Selection, "MS_OteRem", QStringLiteral("&Annule remarque"), false, {}, true);
     // The shortcut belongs to the Edition item; it is only shown here.
     connect(Item(M_Selection, "MS_minMAJ", QStringLiteral("min <-> MAJ\tCtrl+A"), false, {}, true),
             &QAction::triggered, this, edit(&TTextBuffer::ToggleCase));
-    Item(M_Selection, "MS_Inverse", QStringLiteral("&Inverse l'ordre des lignes"), false);
+    Item(M_Selection, "MS_InvLignes", QStringLiteral("&Inverse l'ordre des lignes"), false, {}, true);
 
     // Chercher
     M_Chercher = NewMenu(bar, "M_Chercher", QStringLiteral("C&hercher"), false);
@@ -251,14 +251,15 @@ void TEcrPrin::CreeMenus()
 
     // Special
     M_Special = NewMenu(bar, "M_Special", QStringLiteral("Special"), false);
-    Item(M_Special, "MSp_FormateSource", QStringLiteral("Formate Source"), false);
-    Item(M_Special, "MSp_FormateListing", QStringLiteral("Formate Listing Lister32"), false);
-    Item(M_Special, "MSp_RemplaceMov", QStringLiteral("Remplace mov par ':='"), false);
-    Item(M_Special, "MSp_Renum", QStringLiteral("Renum adresses"), false);
+    Item(M_Special, "MSp_FormateSource", QStringLiteral("Formate Source"), false, {}, true);
+    Item(M_Special, "MSp_FormateListing", QStringLiteral("Formate Listing Lister32"), false, {}, true);
+    Item(M_Special, "MSp_RemplaceMov", QStringLiteral("Remplace mov par ':='"), false, {}, true);
+    Item(M_Special, "MSp_Renum", QStringLiteral("Renum adresses"), false, {}, true);
+    // Listed, but it has nothing to do.
     Item(M_Special, "MSp_Extrait", QStringLiteral("Extrait chaines"), false);
-    Item(M_Special, "MSp_MarqueLabel", QStringLiteral("Marque Label"), false, QStringLiteral("Shift+F12"));
-    Item(M_Special, "MSp_Test", QStringLiteral("Test"), false);
-    Item(M_Special, "MSp_ConvC", QStringLiteral("Conv C -> Pascal"), false);
+    Item(M_Special, "MSp_MarqueLabel", QStringLiteral("Marque Label"), false, QStringLiteral("Shift+F12"), true);
+    Item(M_Special, "MSp_Test", QStringLiteral("Test"), false, {}, true);
+    Item(M_Special, "MSp_ConvC", QStringLiteral("Conv C -> Pascal"), false, {}, true);
     // Never shown: only its shortcut is reachable, so it lives on the window.
     auto* montre = new QAction(QStringLiteral("Montre Menu"), this);
     montre->setObjectName(QStringLiteral("MSp_MontreMenu"));
@@ -274,7 +275,8 @@ void TEcrPrin::CreePopups()
     PM_Edit = new QMenu(this);
     PM_Edit->setObjectName(QStringLiteral("PM_Edit"));
     QMenu* pose = PM_Edit->addMenu(QStringLiteral("Pose marqueur"));
-    pose->menuAction()->setObjectName(QStringLiteral("PM_E_PoseMarqueur"));
+    pose->setObjectName(QStringLiteral("PM_E_Marqueur"));
+    pose->menuAction()->setObjectName(QStringLiteral("PM_E_Marqueur"));
     for (int n = 0; n < 10; ++n) {
         QAction* a = pose->addAction(QString::number(n));
         a->setObjectName(QStringLiteral("PM_E_M%1").arg(n));
@@ -289,8 +291,8 @@ void TEcrPrin::CreePopups()
         a->setEnabled(enabled);
         return a;
     };
-    pm("PM_E_MetRem", QStringLiteral("Met en remarque"), false)->setProperty("absent", true);
-    pm("PM_E_OteRem", QStringLiteral("Annule remarque"), false)->setProperty("absent", true);
+    pm("PM_E_MetRem", QStringLiteral("Met en remarque"), false);
+    pm("PM_E_OteRem", QStringLiteral("Annule remarque"), false);
     PM_Edit->addSeparator();
     connect(pm("PM_E_Couper", QStringLiteral("&Couper"), true), &QAction::triggered, this, [this] {
         if (TEditeur* ed = EditeurCourant())
@@ -464,8 +466,8 @@ void TEcrPrin::OuvrePmEdit()
 {
     TEditeur* ed = EditeurCourant();
     const bool sel = ed && ed->Buffer().HasSelection();
-    Action("PM_E_Couper")->setEnabled(sel);
-    Action("PM_E_Copier")->setEnabled(sel);
+    for (const char* name : {"PM_E_Couper", "PM_E_Copier", "PM_E_MetRem", "PM_E_OteRem"})
+        Action(name)->setEnabled(sel);
     Action("PM_E_Coller")->setEnabled(!QApplication::clipboard()->text().isEmpty());
 }
 

@@ -60,6 +60,8 @@ struct TOptionsKep {
     std::vector<TInfoOutils> Outils;
     int OutilSel = -1;
     TErrDefaults Err;
+    // The comment symbol of "Met en remarque" / "Annule remarque".
+    std::string SymbRem = ";";
 };
 
 // Where the defaults of TabPath and ProgMake come from.

@@ -384,9 +384,9 @@ void TEditeur::PrepareContextMenu(QMenu* menu, QPoint viewportPoint)
                 item->setIcon(MarkIcon(false));
             }
             const int line = o.Line;
-            connect(item, &QAction::triggered, this, [this, line] {
+            connect(item, &QAction::triggered, this, [this, line, word] {
                 if (OnOccurrenceClick)
-                    OnOccurrenceClick(line);
+                    OnOccurrenceClick(line, word);
             });
         }
         if (more)

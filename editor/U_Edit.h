@@ -52,7 +52,7 @@ public:
     // Handlers the main window assigns.
     std::function<void(const std::string& word)> OnReferences;
     std::function<void()> OnMarginClick;
-    std::function<void(int line)> OnOccurrenceClick; // 1-based line
+    std::function<void(int line, const std::string& word)> OnOccurrenceClick; // 1-based line
     std::function<void(TEditeur*, const std::string& word)> OnConverterWord;
 
     // Replaces the selection by a converted value, with a "$" or "%" prefix

@@ -24,14 +24,7 @@ protected:
     // A project of the given files (name, text), each opened in one view.
     bool StartFiles(std::initializer_list<std::pair<const char*, const char*>> files, const std::string& global = {})
     {
-        std::string text = "[Global]\r\n" + global + "NbrEdit=" + std::to_string(files.size()) + "\r\n";
-        int i = 0;
-        for (const auto& [name, body] : files) {
-            Dir.Write(std::string("p/") + name, body);
-            text += "[Edit" + std::to_string(i++) + "]\r\nNom=" + name + "\r\n";
-        }
-        ProjectPath = Project(text);
-        if (!Start({ProjectPath}))
+        if (!TPrinFixture::StartFiles(files, global))
             return false;
         W->AskReplace = [this](bool tous) {
             ReplaceAsked.push_back(tous);

@@ -76,6 +76,10 @@ protected:
             return ChooseResult;
         };
         w->LoginName = [this] { return Login; };
+        w->AskConfirm = [this](const QString& t) {
+            Confirms.push_back(t);
+            return ConfirmAnswer;
+        };
         return w;
     }
 
@@ -98,6 +102,19 @@ protected:
         return Start({ProjectPath});
     }
 
+    // A project of the given files (name, text), each opened in one view.
+    bool StartFiles(std::initializer_list<std::pair<const char*, const char*>> files, const std::string& global = {})
+    {
+        std::string text = "[Global]\r\n" + global + "NbrEdit=" + std::to_string(files.size()) + "\r\n";
+        int i = 0;
+        for (const auto& [name, body] : files) {
+            Dir.Write(std::string("p/") + name, body);
+            text += "[Edit" + std::to_string(i++) + "]\r\nNom=" + name + "\r\n";
+        }
+        ProjectPath = Project(text);
+        return Start({ProjectPath});
+    }
+
     TSources& S() { return *W->Sources(); }
     TEditeur* Ed(int entry) { return S().Entry(entry)->Editor; }
     QStringList Names()
@@ -111,7 +128,8 @@ protected:
     TTestDir Dir;
     std::string ProjectPath;
     std::unique_ptr<TEcrPrin> W;
-    QStringList Messages, Warnings, Errors, Titled, Asked;
+    QStringList Messages, Warnings, Errors, Titled, Asked, Confirms;
+    bool ConfirmAnswer = true;
     std::vector<bool> OfferedTous;
     std::deque<TEcrPrin::TReponse> Answers;
     QString SaveName;

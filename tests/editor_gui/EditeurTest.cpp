@@ -147,7 +147,7 @@ TEST(Editeur, ContextMenuOccurrencesAndMarkers)
                                                    QStringLiteral("(4) call start&&1")}));
     EXPECT_EQ(sub->actions()[1]->data().toInt(), 2);
     int clicked = 0;
-    s.ed.OnOccurrenceClick = [&](int line) { clicked = line; };
+    s.ed.OnOccurrenceClick = [&](int line, const std::string&) { clicked = line; };
     sub->actions()[1]->trigger();
     EXPECT_EQ(clicked, 2);
 

@@ -254,10 +254,13 @@ private:
 
     // Edition, Sélection and the editor popup.
     void CreeEdition();
-    // The selected lines, or the whole text, replaced by what f gives them,
-    // as one undo step; false when nothing changed.
-    bool ChangeLignesSelection(const std::function<std::vector<std::string>(const std::vector<std::string>&)>& f);
-    bool ChangeTexte(const std::function<std::vector<std::string>(const std::vector<std::string>&)>& f);
+    // Lines of the current editor replaced by what f gives them, as one
+    // undo step: `count` lines from `first`, the selected lines or the whole
+    // text. False when nothing changed.
+    using TTransfoLignes = std::function<std::vector<std::string>(const std::vector<std::string>&)>;
+    bool ChangeLignes(std::int32_t first, std::int32_t count, const TTransfoLignes& f);
+    bool ChangeLignesSelection(const TTransfoLignes& f);
+    bool ChangeTexte(const TTransfoLignes& f);
     void ConvertitTexte(bool versWindows); // "Dos -> win" / "Win -> dos"
     void InsereDateHeure(bool heure);
     void MajMarqueurs(); // captions of "Pose marqueur"

@@ -4,13 +4,11 @@
 #include "app/UE_Prin.h"
 
 #include "app/U_TexteLignes.h"
-#include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
 #include "platform/CodePage.h"
 #include "platform/QtText.h"
 
 #include <QDateTime>
-#include <QInputDialog>
 #include <QLocale>
 #include <QMenu>
 
@@ -69,25 +67,28 @@ void TEcrPrin::CreeEdition()
     connect(Menu("PM_E_Marqueur"), &QMenu::aboutToShow, this, &TEcrPrin::MajMarqueurs);
 }
 
-bool TEcrPrin::ChangeLignesSelection(const std::function<std::vector<std::string>(const std::vector<std::string>&)>& f)
+bool TEcrPrin::ChangeLignes(std::int32_t first, std::int32_t count, const TTransfoLignes& f)
 {
     TEditeur* ed = EditeurCourant();
-    if (!ed)
+    if (!ed || count <= 0)
         return false;
     TTextBuffer& b = ed->Buffer();
-    const kep::TPlageLignes r = kep::LignesSelectionnees(b.GetSelStart(), b.GetSelEnd());
-    if (r.Vide())
-        return false;
-    return b.ReplaceLines(r.Premiere, r.Nombre(), f(LinesOf(b, r.Premiere, r.Nombre())));
+    return b.ReplaceLines(first, count, f(LinesOf(b, first, count)));
 }
 
-bool TEcrPrin::ChangeTexte(const std::function<std::vector<std::string>(const std::vector<std::string>&)>& f)
+bool TEcrPrin::ChangeLignesSelection(const TTransfoLignes& f)
 {
-    TEditeur* ed = EditeurCourant();
+    const TEditeur* ed = EditeurCourant();
     if (!ed)
         return false;
-    TTextBuffer& b = ed->Buffer();
-    return b.ReplaceLines(0, b.LineCount(), f(LinesOf(b, 0, b.LineCount())));
+    const kep::TPlageLignes r = kep::LignesSelectionnees(ed->Buffer().GetSelStart(), ed->Buffer().GetSelEnd());
+    return ChangeLignes(r.Premiere, r.Nombre(), f);
+}
+
+bool TEcrPrin::ChangeTexte(const TTransfoLignes& f)
+{
+    const TEditeur* ed = EditeurCourant();
+    return ed && ChangeLignes(0, ed->Buffer().LineCount(), f);
 }
 
 void TEcrPrin::ConvertitTexte(bool versWindows)

@@ -8,7 +8,6 @@
 #include "editor/U_Edit.h"
 #include "editor/U_Syntaxe.h"
 #include "platform/AsciiText.h"
-#include "platform/QtText.h"
 
 #include <QAction>
 
@@ -42,13 +41,11 @@ void TEcrPrin::MSp_RenumClick()
     const std::optional<std::int64_t> offset = kep::LitOffset(typed->toLatin1().toStdString());
     if (!offset)
         return;
-    TTextBuffer& b = ed->Buffer();
+    const TTextBuffer& b = ed->Buffer();
     // Here the line of the selection's end counts even at its column 1.
-    const std::int32_t first = b.GetSelStart().Line, last = b.GetSelEnd().Line;
-    std::vector<std::string> lines;
-    for (std::int32_t i = first; i <= last; ++i)
-        lines.push_back(b.GetLine(i));
-    b.ReplaceLines(first, last - first + 1, kep::RenumAdresses(lines, *offset));
+    const std::int32_t first = b.GetSelStart().Line;
+    ChangeLignes(first, b.GetSelEnd().Line - first + 1,
+                 [&](const std::vector<std::string>& l) { return kep::RenumAdresses(l, *offset); });
 }
 
 void TEcrPrin::MSp_MarqueLabelClick()

@@ -2,6 +2,7 @@
 #include "platform/AsciiText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 #include <unordered_set>
 
@@ -234,17 +235,13 @@ std::optional<std::int64_t> LitOffset(std::string_view texte)
     if (i >= texte.size())
         return std::nullopt;
 
+    std::uint64_t v = 0;
+    const char* fin = texte.data() + texte.size();
+    const auto [fait, erreur] = std::from_chars(texte.data() + i, fin, v, int(base));
     // The magnitude may reach 2^63 only when the result is negative.
     const std::uint64_t limite = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (negatif ? 1 : 0);
-    std::uint64_t v = 0;
-    for (; i < texte.size(); ++i) {
-        const int d = base == 16 ? ValeurHexa(texte[i]) : (texte[i] >= '0' && texte[i] <= '9' ? texte[i] - '0' : -1);
-        if (d < 0)
-            return std::nullopt;
-        if (v > (limite - static_cast<std::uint64_t>(d)) / base)
-            return std::nullopt;
-        v = v * base + static_cast<std::uint64_t>(d);
-    }
+    if (erreur != std::errc{} || fait != fin || v > limite)
+        return std::nullopt;
     if (!negatif)
         return static_cast<std::int64_t>(v);
     return v == 0 ? 0 : -static_cast<std::int64_t>(v - 1) - 1;

@@ -278,7 +278,6 @@ private:
         bool OemFile;
     };
     std::vector<TFlagMark> FlagMarks_;
-    bool LastStoreKept_ = false; // the last StoreUndo pushed a record
 
     std::vector<TLineRec> Lines_;
     std::int32_t NextLineId_ = 1;

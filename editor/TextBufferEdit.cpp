@@ -267,12 +267,10 @@ bool TTextBuffer::StoreUndo(std::string_view oldText, std::string_view newText, 
         Undo_.Clear();
         InvalidateSavedPoint();
         FlagMarks_.clear();
-        LastStoreKept_ = false;
     } else {
         if (SavedDepth_ > Undo_.Count())
             InvalidateSavedPoint(); // the saved text was undone and is lost to redo
         const int dropped = Undo_.Push(pos.Line, pos.Col, std::uint16_t(newLen), oldText);
-        LastStoreKept_ = true;
         if (dropped > 0) {
             for (TFlagMark& m : FlagMarks_)
                 m.Depth -= dropped;

@@ -131,7 +131,8 @@ bool TTextBuffer::SetCodePageText(const std::vector<std::string>& lines, bool oe
     } else if (!ReplaceLines(0, LineCount(), lines)) {
         return false;
     }
-    if (LastStoreKept_)
+    // An empty history here means the step went without a record.
+    if (CanUndo())
         FlagMarks_.push_back(TFlagMark{Undo_.Count(), before});
     OemFile = oemFile;
     RepaintAll();

@@ -1,14 +1,13 @@
 #include "app/U_Session.h"
 #include "platform/FileIo.h"
+#include "platform/Paths.h"
 
 #include <dirent.h>
 #include <fnmatch.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 namespace kep {
 
@@ -29,30 +28,6 @@ std::vector<int> Numbers(std::string_view text, std::size_t count)
 }
 
 std::string Pair(int a, int b) { return std::to_string(a) + "," + std::to_string(b); }
-
-bool Exists(const std::string& path)
-{
-    struct stat st{};
-    return stat(path.c_str(), &st) == 0;
-}
-
-// The entry of dir spelt like part ignoring case, or part itself.
-std::string MatchEntry(const std::string& dir, const std::string& part)
-{
-    if (Exists(dir + "/" + part))
-        return part;
-    std::string found = part;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            if (strcasecmp(e->d_name, part.c_str()) == 0) {
-                found = e->d_name;
-                break;
-            }
-        }
-        closedir(d);
-    }
-    return found;
-}
 
 bool WholeRange(const TEditView& v) { return v.ViewMinLine <= 0 && v.ViewMaxLine == TEditView::NoMaxLine; }
 
@@ -374,65 +349,6 @@ void ShiftForMissing(int i, int& page, int& prec)
         prec = page;
     else if (i < prec)
         --prec;
-}
-
-// ---- Names ----------------------------------------------------------------------
-
-bool SamePath(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string RelativePath(const std::string& folder, const std::string& path)
-{
-    namespace fs = std::filesystem;
-    if (folder.empty())
-        return path;
-    const fs::path rel = fs::path(path).lexically_normal().lexically_relative(fs::path(folder).lexically_normal());
-    return rel.empty() ? path : rel.generic_string();
-}
-
-std::string ExpandName(const std::string& folder, const std::string& name)
-{
-    std::string rel = std::string(TrimControls(name));
-    for (char& c : rel)
-        if (c == '\\')
-            c = '/';
-    if (rel.empty())
-        return rel;
-    const bool absolute = rel[0] == '/';
-    std::string path = absolute ? std::string() : folder;
-    while (!path.empty() && path.back() == '/')
-        path.pop_back();
-    std::size_t pos = absolute ? 1 : 0;
-    while (pos <= rel.size()) {
-        std::size_t end = rel.find('/', pos);
-        if (end == std::string::npos)
-            end = rel.size();
-        const std::string part = rel.substr(pos, end - pos);
-        pos = end + 1;
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..") {
-            const auto slash = path.rfind('/');
-            path.erase(slash == std::string::npos ? 0 : slash);
-            continue;
-        }
-        path += "/" + MatchEntry(path.empty() ? "/" : path, part);
-    }
-    return path;
 }
 
 std::string EntryName(const std::string& path, int view, int viewCount)

@@ -7,6 +7,7 @@
 #include "config/U_Options.h"
 #include "editor/TextBuffer.h"
 #include "platform/AsciiText.h"
+#include "platform/Paths.h"
 
 #include <array>
 #include <cstdint>
@@ -126,17 +127,6 @@ void ShiftForMissing(int i, int& page, int& prec);
 // Comma text of the platform's string lists: fields with a character of
 // code 32 or below, a comma or a quote go in quotes; empty fields are empty.
 std::string CommaText(const std::vector<std::string>& fields);
-
-// Paths. Names compared as the program identifies files: ASCII case ignored.
-bool SamePath(std::string_view a, std::string_view b);
-std::string FolderOf(const std::string& path);   // with its final "/"
-std::string FileNameOf(const std::string& path); // without folder
-// `path` relative to `folder` (with "../" when needed).
-std::string RelativePath(const std::string& folder, const std::string& path);
-// A stored name (Windows separators and case allowed) made into a path under
-// `folder`, following the existing spelling of each part when one matches
-// ignoring case.
-std::string ExpandName(const std::string& folder, const std::string& name);
 
 // The name of an entry: the lower-case file name, with "(view + 1)" when
 // the file has several views.

@@ -132,4 +132,24 @@ std::string Utf16ToText(std::u16string_view text, bool oem, std::size_t* refused
     return out;
 }
 
+std::string AnsiToUtf8(std::string_view ansi)
+{
+    std::string out;
+    out.reserve(ansi.size());
+    for (char c : ansi) {
+        char32_t u = AnsiToUnicode(static_cast<unsigned char>(c));
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
 } // namespace kep

@@ -30,6 +30,9 @@ std::string AnsiToOemLookAlike(std::string_view ansi);
 char16_t AnsiToUnicode(unsigned char c);
 unsigned char UnicodeToAnsi(char32_t u);
 std::u16string AnsiToUtf16(std::string_view ansi);
+// Windows-1252 bytes as UTF-8 (listings and status texts built from names
+// read in files).
+std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf16ToAnsi(std::u16string_view text);
 
 // A buffer byte as shown: with `oem`, the file is an OEM file and the byte

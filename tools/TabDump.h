@@ -1,5 +1,6 @@
 #pragma once
 // Readable listing of a loaded processor table, for `keptool tab-dump`.
+#include "platform/CodePage.h" // AnsiToUtf8, for the texts listed
 #include "processor/U_TabFile.h"
 
 #include <string>
@@ -11,8 +12,5 @@ namespace kep {
 // Describe lines and argument types. The table's Windows-1252 texts are
 // converted, so the whole listing is UTF-8.
 std::string DumpTab(const TTabFile& tab);
-
-// Windows-1252 bytes as UTF-8.
-std::string AnsiToUtf8(std::string_view ansi);
 
 } // namespace kep

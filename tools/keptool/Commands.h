@@ -21,4 +21,9 @@ struct TCommand {
 int TabMake(const TArgs& args);
 int TabDump(const TArgs& args);
 
+// Program images (.cod).
+int CodDump(const TArgs& args);
+// The code generated for a source line, as "Montre code généré" shows it.
+int Code(const TArgs& args);
+
 } // namespace kep::tool

@@ -14,6 +14,9 @@ const TCommand Commands[] = {
     {"tab-make", "DESCRIPTION SORTIE.tab", "construit une table processeur depuis sa description texte", 2, 2, TabMake},
     {"tab-dump", "FICHIER.tab", "liste les mots clés, mnémoniques, valeurs nommées et codages d'une table", 1, 1,
      TabDump},
+    {"cod-dump", "FICHIER.cod [--len32]", "liste les segments d'une image programme et leurs octets", 1, 2, CodDump},
+    {"code", "FICHIER_MAKE SOURCE LIGNE", "le code généré pour une ligne du source, comme la barre d'état le montre", 3,
+     3, Code},
 };
 
 void Usage(std::FILE* to)

@@ -129,6 +129,7 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     CreeRecherche();
     CreeEdition();
     CreeSpecial();
+    CreeDebug();
 
     ShowMessage = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, Titre_, text, QMessageBox::Ok, this);
@@ -392,6 +393,7 @@ void TEcrPrin::AssigneEditeur(TEditeur* ed)
     connect(ed, &TSrcEdit::TextChanged, this, &TEcrPrin::ReferencesAJour);
     ed->OnReferences = [this](const std::string& word) { ListeReferences(word); };
     ed->OnOccurrenceClick = [this, ed](int line, const std::string& word) { VaOccurrence(ed, line, word); };
+    ed->OnMarginClick = [this, ed] { MontreCode(ed); };
     // Too large for the undo history: the user decides, knowing what goes.
     ed->Buffer().OnCannotStoreUndo = [this] {
         return AskConfirm(QStringLiteral("Cette modification est trop grande pour être annulée ; l'historique "
@@ -428,7 +430,12 @@ void TEcrPrin::CaretMoved()
         EcrMake_->close();
     const TTextPos c = ed->Buffer().Caret();
     SetPanel(0, QStringLiteral("%1 : %2").arg(c.Line + 1).arg(c.Col));
-    SetPanel(3, QString());
+    // Focus coming back places the caret again without moving it: what
+    // panel 3 says (the code of the line clicked in the margin) stays.
+    if (ed != Panel3Editeur_ || c != Panel3Caret_)
+        SetPanel(3, QString());
+    Panel3Editeur_ = ed;
+    Panel3Caret_ = c;
     MajSelection();
     // The selection may change after the caret has moved (extending moves).
     QTimer::singleShot(0, this, &TEcrPrin::MajSelection);

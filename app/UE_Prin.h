@@ -270,6 +270,12 @@ private:
     void MSp_RenumClick();
     void MSp_MarqueLabelClick();
     void MSp_ConvCClick();
+    // Débug: the code generated for an editor's caret line, in panel 3.
+    void CreeDebug();
+    void MontreCode(TEditeur* ed);
+    void MD_FindCodeClick();
+    void MC_TrouveLigOrgClick();
+    void MD_CodViewClick();
 
     kep::TCfgStart Start_;
     std::unique_ptr<kep::TEcrCfg> Cfg_;
@@ -321,6 +327,9 @@ private:
     // Where F6 goes on when the last block ended past the error file's end.
     QPointer<TEditeur> ErrEditeur_;
     std::int32_t ErrCaret_ = -1, ErrSuite_ = -1;
+    // Where the caret was when panel 3 was last cleared for a caret move.
+    QPointer<TEditeur> Panel3Editeur_;
+    TTextPos Panel3Caret_;
 };
 
 // The font dialog starts on the font the editor really shows: family, style

@@ -164,7 +164,7 @@ void TEcrPrin::CreeMenus()
     Item(M_Chercher, "MC_Repete", QStringLiteral("Répète cherche/remplace"), false, QStringLiteral("F3"));
     Item(M_Chercher, "MC_References", QStringLiteral("Ré&férences..."), false);
     Item(M_Chercher, "MC_VaLigne", QStringLiteral("&Va à la ligne..."), false, QStringLiteral("Ctrl+G"));
-    Item(M_Chercher, "MC_LigneOrig", QStringLiteral("&Trouve la ligne originale..."), P, QStringLiteral("Ctrl+L"));
+    Item(M_Chercher, "MC_TrouveLigOrg", QStringLiteral("&Trouve la ligne originale..."), P, QStringLiteral("Ctrl+L"));
     connect(Item(M_Chercher, "MC_ErrSuiv", QStringLiteral("&Erreur suivante"), P, QStringLiteral("F6"), true),
             &QAction::triggered, this, &TEcrPrin::MC_ErrSuivClick);
     connect(Item(M_Chercher, "MC_PagePrec", QStringLiteral("&Page précédente"), false, QStringLiteral("F4"), true),
@@ -214,9 +214,9 @@ void TEcrPrin::CreeMenus()
     // Débug
     QMenu* md = NewMenu(bar, "M_Debug", QStringLiteral("&Débug"), false);
     Item(md, "MD_Comms", QStringLiteral("&Communication..."), false, QStringLiteral("F9"))->setFont(bold);
-    Item(md, "MD_ViewCod", QStringLiteral("&Visionneur de fichier COD..."), false);
+    Item(md, "MD_CodView", QStringLiteral("&Visionneur de fichier COD..."), false);
     Item(md, "MD_Convertisseur", QStringLiteral("C&onvertisseur"), false);
-    Item(md, "MD_MontreCode", QStringLiteral("&Montre code généré"), false, QStringLiteral("Ctrl+N"));
+    Item(md, "MD_FindCode", QStringLiteral("&Montre code généré"), false, QStringLiteral("Ctrl+N"));
 
     // Outils: the configured tools go above MO__1.
     M_Outils = NewMenu(bar, "M_Outils", QStringLiteral("&Outils"), false);

@@ -265,7 +265,7 @@ TEST_F(TPrinFixture, MenuTreeCaptionsShortcutsAndProtectionMarks)
         {"MM_MakeTout", "&Tout reconstruire", "Shift+F2", false},
         {"MPr_Programme", "&Programmer", "Alt+C", false},
         {"MD_Comms", "&Communication...", "F9", false},
-        {"MD_MontreCode", "&Montre code g\u00e9n\u00e9r\u00e9", "Ctrl+N", false},
+        {"MD_FindCode", "&Montre code g\u00e9n\u00e9r\u00e9", "Ctrl+N", false},
         {"MO_Config", "&Configuration...", "", false},
         {"MA_APropos", "&A propos...", "", false},
         {"MSp_MarqueLabel", "Marque Label", "Shift+F12", false},
@@ -279,7 +279,7 @@ TEST_F(TPrinFixture, MenuTreeCaptionsShortcutsAndProtectionMarks)
     }
     // Commands of later parts are there but cannot be used yet.
     for (const char* name : {"MF_Imprime", "MD_Comms", "MO_Config",
-                             "MC_LigneOrig", "MA_Rubriques", "MD_ViewCod"})
+                             "MA_Rubriques", "MD_Convertisseur"})
         EXPECT_FALSE(W->Action(name)->isEnabled()) << name;
     const QStringList menus{"&Fichier",     "&Edition",    "&S\u00e9lection", "C&hercher", "&Projet",
                             "&Construire", "P&rogrammer", "&D\u00e9bug",      "&Outils",   "&Aide",

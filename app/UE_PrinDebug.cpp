@@ -1,0 +1,69 @@
+// The code look-ups: the code generated for a line ("&Montre code généré",
+// Ctrl+N, and a click in an editor's margin), the line a number had when
+// the file was loaded or saved ("&Trouve la ligne originale...", Ctrl+L),
+// and the program image viewer.
+#include "app/UE_Prin.h"
+
+#include "build/UF_ViewCod.h"
+#include "build/U_ScanObj.h"
+#include "editor/UC_Sources.h"
+#include "editor/UF_NumLig.h"
+#include "editor/U_Edit.h"
+#include "platform/Paths.h"
+#include "platform/QtText.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+
+void TEcrPrin::CreeDebug()
+{
+    const auto wire = [this](const char* name, void (TEcrPrin::*slot)()) {
+        QAction* a = Action(name);
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    wire("MD_FindCode", &TEcrPrin::MD_FindCodeClick);
+    wire("MC_TrouveLigOrg", &TEcrPrin::MC_TrouveLigOrgClick);
+    wire("MD_CodView", &TEcrPrin::MD_CodViewClick);
+}
+
+void TEcrPrin::MontreCode(TEditeur* ed)
+{
+    const TTextBuffer& b = ed->Buffer();
+    const std::int32_t lineId = b.GetLineId(b.CaretLine());
+    // Names are relative to the current folder, the project's.
+    const kep::TFichiersScan files = kep::FichiersDisque(kep::QStringToPath(QDir::currentPath()));
+    const std::string text = kep::TrouveCode(files, kep::FileNameOf(NomMakeFile), kep::FileNameOf(ed->FileName), lineId);
+    SetPanel(3, QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+void TEcrPrin::MD_FindCodeClick()
+{
+    if (PageCourante && PageCourante->Editor)
+        MontreCode(PageCourante->Editor);
+}
+
+void TEcrPrin::MC_TrouveLigOrgClick()
+{
+    if (!PageCourante || !PageCourante->Editor)
+        return;
+    kep::TEcrNumLig dlg(this);
+    dlg.setWindowTitle(QStringLiteral("Trouve la ligne originale"));
+    if (!ExecDialog(dlg))
+        return;
+    const std::optional<int> n = dlg.Numero();
+    if (!n)
+        return;
+    // The numbers of a listing or an error message are those of the file as
+    // it was loaded or saved: its line identities.
+    if (!MontreLigne(PageCourante->Editor->FileName, *n - 1))
+        ShowMessage(QStringLiteral("La ligne ") + dlg.NumLigne->text() + QStringLiteral(" a été supprimée"));
+}
+
+void TEcrPrin::MD_CodViewClick()
+{
+    // A window of its own each time; closing it frees it.
+    auto* w = new TEcrViewCod(this);
+    w->show();
+}

@@ -1,4 +1,5 @@
 #include "build/U_ScanObj.h"
+#include "build/U_LignesTexte.h"
 #include "build/U_ListingGpasm.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
@@ -168,8 +169,6 @@ bool Rubrique(std::string_view t, std::size_t& pos, std::string_view heading)
     return false;
 }
 
-bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-
 // A segment-list line placing section `section` of `module`: its start.
 bool LigneSegment(std::string_view l, const std::string& module, int section, std::uint32_t& start)
 {
@@ -187,10 +186,8 @@ bool LigneSegment(std::string_view l, const std::string& module, int section, st
         ++p;
     std::uint32_t v = 0;
     const std::size_t first = p;
-    for (; p < l.size() && IsHex(l[p]); ++p) {
-        const char c = l[p];
-        v = v << 4 | static_cast<std::uint32_t>(c <= '9' ? c - '0' : (c & 0x0F) + 9);
-    }
+    for (; p < l.size() && texte::EstHex(l[p]); ++p)
+        v = v << 4 | texte::ValHex(l[p]);
     if (p == first)
         return false;
     const std::size_t m = p + 12;
@@ -268,7 +265,7 @@ private:
     struct TFinChaine {};
     const TFichiersScan& Fs_;
     SLD_BOOKMARK& B_;
-    TLienObj LienLignes_, Premiere_;
+    TLienObj LienTable_; // the module's line table
 };
 
 bool TRecherche::ModuleSuivant()
@@ -313,8 +310,7 @@ bool TRecherche::LitEntete()
     SLD_BOOKMARK& b = B_;
     TObjReader& r = b.Entete;
     b.TailleUnite = 1;
-    Premiere_ = TLienObj{};
-    TLienObj table;
+    TLienObj sections, table;
     try {
         r.Pos = 0;
         r.Chaine();
@@ -322,14 +318,14 @@ bool TRecherche::LitEntete()
         for (;;) {
             switch (const std::uint8_t type = r.Octet()) {
             case 0xFE:
-                b.LienSections = Premiere_;
-                LienLignes_ = table;
+                b.LienSections = sections;
+                LienTable_ = table;
                 b.NbSections = 0;
                 b.SectionOuverte = false;
                 // A unit of no bytes would make every address meaningless.
                 return b.TailleUnite != 0;
             case 0x75:
-                Premiere_ = r.Lien();
+                sections = r.Lien();
                 break;
             case 0x76:
                 r.Saute(4);
@@ -361,7 +357,7 @@ bool TRecherche::CouvreLigne()
     SLD_BOOKMARK& b = B_;
     TObjReader& r = b.Entete;
     b.IndexSection = -1;
-    if (!r.Debute(LienLignes_))
+    if (!r.Debute(LienTable_))
         return false;
     r.Pos = r.Debut + 2;
     for (int n = 0;; ++n) {

@@ -37,6 +37,7 @@ namespace kep {
 struct TErrBlock;
 class TChRempDlg;
 class TEcrCRef;
+class TEcrComms;
 class TFindDialog;
 enum class TConfirmAnswer;
 }
@@ -150,6 +151,7 @@ public:
     void VaReference(int entry, std::int32_t lineId);
     kep::TChRempDlg* ChRempDlg() const;
     kep::TEcrCRef* CRef() const;
+    kep::TEcrComms* Comms() const;
     kep::TFindDialog* FindDlg() const { return FindDlg_; }
     kep::TFindDialog* ReplaceDlg() const { return ReplaceDlg_; }
 
@@ -276,6 +278,9 @@ private:
     void MD_FindCodeClick();
     void MC_TrouveLigOrgClick();
     void MD_CodViewClick();
+    // The serial terminal (F9), one at a time.
+    void MD_CommsClick();
+    void FermeComms();
 
     kep::TCfgStart Start_;
     std::unique_ptr<kep::TEcrCfg> Cfg_;
@@ -320,6 +325,7 @@ private:
     bool SauveTousRech_ = false; // "&Tous" answered to a save question during a search
     friend class TPrinSearchHost;
 
+    QPointer<kep::TEcrComms> Comms_;
     QPointer<TEcrMake> EcrMake_;
     TMakeThread* Run_ = nullptr;     // the build running now
     bool FermeApresMake_ = false;    // the window was asked to close during a build

@@ -9,6 +9,8 @@
 #include "editor/UC_Sources.h"
 #include "editor/UF_NumLig.h"
 #include "editor/U_Edit.h"
+#include "config/U_KepFile.h"
+#include "serial/UF_Comms.h"
 #include "platform/Paths.h"
 #include "platform/QtText.h"
 
@@ -26,6 +28,7 @@ void TEcrPrin::CreeDebug()
     wire("MD_FindCode", &TEcrPrin::MD_FindCodeClick);
     wire("MC_TrouveLigOrg", &TEcrPrin::MC_TrouveLigOrgClick);
     wire("MD_CodView", &TEcrPrin::MD_CodViewClick);
+    wire("MD_Comms", &TEcrPrin::MD_CommsClick);
 }
 
 void TEcrPrin::MontreCode(TEditeur* ed)
@@ -66,4 +69,43 @@ void TEcrPrin::MD_CodViewClick()
     // A window of its own each time; closing it frees it.
     auto* w = new TEcrViewCod(this);
     w->show();
+}
+
+// ---- The serial terminal ------------------------------------------------------------
+
+kep::TEcrComms* TEcrPrin::Comms() const
+{
+    return Comms_;
+}
+
+void TEcrPrin::MD_CommsClick()
+{
+    if (!Comms_) {
+        auto* w = new kep::TEcrComms(this);
+        Comms_ = w;
+        w->OnClosing = [this](kep::TEcrComms& c) {
+            if (ProjetProtege || kep::NomProjet.empty())
+                return;
+            kep::TProjFile ini;
+            if (!c.EcritReglages(ini))
+                ShowError(kep::PathToQString(kep::NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") +
+                          QString::fromStdString(ini.LastError()));
+        };
+        w->show();
+        // Reading connects, and the messages of that go into the window.
+        kep::TProjFile ini;
+        w->LitReglages(ini);
+    }
+    Comms_->show();
+    Comms_->setWindowState(Comms_->windowState() & ~Qt::WindowMinimized);
+    Comms_->raise();
+    Comms_->activateWindow();
+    Comms_->Suivi->setFocus();
+}
+
+void TEcrPrin::FermeComms()
+{
+    // Closing writes the settings to the project the window belongs to.
+    if (Comms_)
+        Comms_->close();
 }

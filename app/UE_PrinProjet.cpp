@@ -262,6 +262,7 @@ bool TEcrPrin::FermeProjet()
     }
     SauveProjet();
     FermeFenetresRecherche();
+    FermeComms();
     FermeTout();
     return true;
 }

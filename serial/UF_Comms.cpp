@@ -1,19 +1,11 @@
 #include "serial/UF_Comms.h"
 
-#include "config/U_IniFilePlus.h"
-#include "config/U_WinBounds.h"
 #include "serial/BlocBtn.h"
 #include "serial/ComPort.h"
 #include "serial/LED.h"
 #include "platform/QtText.h"
-#include "platform/SerialNames.h"
-#include "config/U_KepFile.h"
 
-#include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
-#include <QClipboard>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,10 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
-#include <QSerialPort>
 #include <QSpinBox>
-#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -245,17 +234,17 @@ void TEcrComms::CreeControles()
     auto* ctrl = new QVBoxLayout(PanelCtrl);
     ctrl->setContentsMargins(4, 4, 4, 4);
     ctrl->setSpacing(2);
-    auto groupe = [&](const char* name, const QString& title) {
+    auto groupe = [&](const char* name, const QString& title, QBoxLayout* dans) {
         auto* g = Nomme(new QGroupBox(title, PanelCtrl), name);
-        ctrl->addWidget(g);
+        dans->addWidget(g);
         auto* l = new QVBoxLayout(g);
         l->setContentsMargins(4, 2, 4, 2);
         l->setSpacing(0);
         return g;
     };
-    auto radio = [](QGroupBox* g, const char* name, const QString& text) {
-        auto* r = Nomme(new QRadioButton(text, g), name);
-        g->layout()->addWidget(r);
+    auto radio = [](QWidget* w, const char* name, const QString& text) {
+        auto* r = Nomme(new QRadioButton(text, w), name);
+        w->layout()->addWidget(r);
         return r;
     };
     auto coche = [](QGroupBox* g, const char* name, const QString& text) {
@@ -265,20 +254,16 @@ void TEcrComms::CreeControles()
     };
     auto* modes = new QHBoxLayout;
     ctrl->addLayout(modes);
-    grpModeAff = groupe("grpModeAff", QStringLiteral("Affichage"));
+    grpModeAff = groupe("grpModeAff", QStringLiteral("Affichage"), modes);
     optAscii = radio(grpModeAff, "optAscii", QStringLiteral("Ascii"));
     optHexa = radio(grpModeAff, "optHexa", QStringLiteral("Hexa"));
     optAscii->setChecked(true);
-    grpModeEcho = groupe("grpModeEcho", QStringLiteral("Echo"));
+    grpModeEcho = groupe("grpModeEcho", QStringLiteral("Echo"), modes);
     optLocal = radio(grpModeEcho, "optLocal", QStringLiteral("Local"));
     optDistant = radio(grpModeEcho, "optDistant", QStringLiteral("Distant"));
     optLocal->setChecked(true);
-    ctrl->removeWidget(grpModeAff);
-    ctrl->removeWidget(grpModeEcho);
-    modes->addWidget(grpModeAff);
-    modes->addWidget(grpModeEcho);
 
-    QGroupBox* ligne = groupe("grpNouvelleLigne", QStringLiteral("Nouvelle ligne"));
+    QGroupBox* ligne = groupe("grpNouvelleLigne", QStringLiteral("Nouvelle ligne"), ctrl);
     ByCR = coche(ligne, "ByCR", QStringLiteral("par CR"));
     ByCR->setChecked(true);
     ByLF = coche(ligne, "ByLF", QStringLiteral("par LF"));
@@ -301,7 +286,7 @@ void TEcrComms::CreeControles()
     col->addStretch(1);
     static_cast<QVBoxLayout*>(ligne->layout())->addLayout(col);
 
-    QGroupBox* rx = groupe("grpRx", QStringLiteral("Contrôle réception"));
+    QGroupBox* rx = groupe("grpRx", QStringLiteral("Contrôle réception"), ctrl);
     RxOnOff = coche(rx, "RxOnOff", QStringLiteral("Xon/Xoff"));
     auto* lignes = new QHBoxLayout;
     static_cast<QVBoxLayout*>(rx->layout())->addLayout(lignes);
@@ -315,30 +300,25 @@ void TEcrComms::CreeControles()
     dtrL->setSpacing(0);
     rtsL->addWidget(new QLabel(QStringLiteral("RTS"), rts));
     dtrL->addWidget(new QLabel(QStringLiteral("DTR"), dtr));
-    auto radioDans = [](QWidget* w, const char* name, const QString& text) {
-        auto* r = Nomme(new QRadioButton(text, w), name);
-        w->layout()->addWidget(r);
-        return r;
-    };
-    RtsInactif = radioDans(rts, "RtsInactif", QStringLiteral("Inactif"));
-    RtsActif = radioDans(rts, "RtsActif", QStringLiteral("Actif"));
-    RtsHandS = radioDans(rts, "RtsHandS", QStringLiteral("Handsh."));
-    RtsTogg = radioDans(rts, "RtsTogg", QStringLiteral("Toggle"));
+    RtsInactif = radio(rts, "RtsInactif", QStringLiteral("Inactif"));
+    RtsActif = radio(rts, "RtsActif", QStringLiteral("Actif"));
+    RtsHandS = radio(rts, "RtsHandS", QStringLiteral("Handsh."));
+    RtsTogg = radio(rts, "RtsTogg", QStringLiteral("Toggle"));
     RtsTogg->hide();
-    DtrInactif = radioDans(dtr, "DtrInactif", QStringLiteral("Inactif"));
-    DtrActif = radioDans(dtr, "DtrActif", QStringLiteral("Actif"));
-    DtrHandS = radioDans(dtr, "DtrHandS", QStringLiteral("Handsh."));
+    DtrInactif = radio(dtr, "DtrInactif", QStringLiteral("Inactif"));
+    DtrActif = radio(dtr, "DtrActif", QStringLiteral("Actif"));
+    DtrHandS = radio(dtr, "DtrHandS", QStringLiteral("Handsh."));
     RtsInactif->setChecked(true);
     DtrInactif->setChecked(true);
     lignes->addWidget(rts);
     lignes->addWidget(dtr);
 
-    QGroupBox* tx = groupe("grpTx", QStringLiteral("Contrôle émission"));
+    QGroupBox* tx = groupe("grpTx", QStringLiteral("Contrôle émission"), ctrl);
     CtsActif = coche(tx, "CtsActif", QStringLiteral("CTS"));
     DsrActif = coche(tx, "DsrActif", QStringLiteral("DSR"));
     TxOnOff = coche(tx, "TxOnOff", QStringLiteral("Xon/Xoff"));
 
-    QGroupBox* dat = groupe("grpDatation", QStringLiteral("Datation"));
+    QGroupBox* dat = groupe("grpDatation", QStringLiteral("Datation"), ctrl);
     cbDateCR = coche(dat, "cbDateCR", QStringLiteral("à CR"));
     auto* quand = new QHBoxLayout;
     rbTick = Nomme(new QRadioButton(QStringLiteral("Tick"), dat), "rbTick");

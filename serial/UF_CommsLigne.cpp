@@ -15,10 +15,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -261,9 +259,7 @@ void TEcrComms::ReglagesSuiviAJour()
     r.ByCR = ByCR->isChecked();
     r.ByLF = ByLF->isChecked();
     r.ByCol = ByCol->isChecked();
-    TCommsReglages lu;
-    lu.ColNbr = QStringToAnsi(edColMax->text());
-    r.ColMax = lu.ColMax();
+    r.ColMax = TCommsReglages::ColonneMax(QStringToAnsi(edColMax->text()));
     r.DateCR = cbDateCR->isChecked();
     r.Heure = rbHeure->isChecked();
     edColMax->setEnabled(ByCol->isChecked());

@@ -151,9 +151,9 @@ std::string TCommsReglages::DatationTexte() const
     return std::string(DateCR ? "ByCr" : "") + ',' + (Heure ? "Heure" : "Tick");
 }
 
-int TCommsReglages::ColMax() const
+int TCommsReglages::ColonneMax(std::string_view text)
 {
-    const int v = Nombre(ColNbr, 80);
+    const int v = Nombre(std::string(text), 80);
     return v > 0 ? v : 80;
 }
 

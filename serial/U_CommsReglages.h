@@ -58,7 +58,8 @@ struct TCommsReglages {
     std::string DatationTexte() const;
 
     // edColMax as a number, 80 when it is not one (or not above 0).
-    int ColMax() const;
+    int ColMax() const { return ColonneMax(ColNbr); }
+    static int ColonneMax(std::string_view text);
     // edTimeOut as a number within 10..60000 (200 when it is not one).
     int DelaiMs() const;
 };

@@ -23,7 +23,9 @@ QString& ChosenHelpFolder()
     return folder;
 }
 
-QStringList TopicFolders(const QString& helpFile)
+} // namespace
+
+QStringList HelpTopicFolders(const QString& helpFile)
 {
     const QString base = HelpBase(helpFile);
     QStringList dirs;
@@ -33,6 +35,8 @@ QStringList TopicFolders(const QString& helpFile)
         dirs << folder + QLatin1Char('/') + base;
     return dirs;
 }
+
+namespace {
 
 QString ReadText(const QString& path)
 {
@@ -68,8 +72,9 @@ QString TopicForKeyword(const QString& dir, const QString& keyword)
 
 QString MissingTopicPage(const QString& helpFile, int context, const QString& keyword)
 {
-    QString what = keyword.isEmpty() ? QStringLiteral("rubrique n° %1").arg(context)
-                                     : QStringLiteral("mot-clé « %1 »").arg(keyword.toHtmlEscaped());
+    QString what = !keyword.isEmpty() ? QStringLiteral("mot-clé « %1 »").arg(keyword.toHtmlEscaped())
+                   : context < 0      ? QStringLiteral("sommaire")
+                                      : QStringLiteral("rubrique n° %1").arg(context);
     return QStringLiteral("<h2>Aide non disponible</h2>"
                           "<p>Le fichier d'aide <b>%1</b> n'a pas de %2.</p>"
                           "<p>Les rubriques des autres fichiers d'aide se placent dans le dossier "
@@ -91,11 +96,18 @@ void SetHelpFolder(const QString& folder)
     ChosenHelpFolder() = folder;
 }
 
+namespace {
+
+constexpr int ContentsContext = -1;
+
+} // namespace
+
 QString HelpTopicHtml(const QString& helpFile, int context, const QString& keyword, bool* found)
 {
-    for (const QString& dir : TopicFolders(helpFile)) {
-        QString file = keyword.isEmpty() ? QString::number(context) + QStringLiteral(".html")
-                                         : TopicForKeyword(dir, keyword);
+    for (const QString& dir : HelpTopicFolders(helpFile)) {
+        QString file = !keyword.isEmpty()           ? TopicForKeyword(dir, keyword)
+                       : context == ContentsContext ? QStringLiteral("sommaire.html")
+                                                    : QString::number(context) + QStringLiteral(".html");
         if (file.isEmpty() || file.contains(QStringLiteral("..")))
             continue;
         const QString html = ReadText(dir + QLatin1Char('/') + file);
@@ -112,14 +124,22 @@ QString HelpTopicHtml(const QString& helpFile, int context, const QString& keywo
 
 bool ShowHelpContext(const QString& helpFile, int context, QWidget* parent)
 {
-    THelpWindow::Instance(parent)->ShowTopic(helpFile, HelpTopicHtml(helpFile, context, {}));
+    THelpWindow::Instance(parent)->ShowTopic(helpFile, HelpTopicHtml(helpFile, context, {}),
+                                             HelpTopicFolders(helpFile));
     return true;
 }
 
 bool ShowHelpKeyword(const QString& helpFile, const QString& keyword, QWidget* parent)
 {
     THelpWindow::Instance(parent)->ShowTopic(helpFile + QStringLiteral(" — ") + keyword,
-                                             HelpTopicHtml(helpFile, 0, keyword));
+                                             HelpTopicHtml(helpFile, 0, keyword), HelpTopicFolders(helpFile));
+    return true;
+}
+
+bool ShowHelpContents(const QString& helpFile, QWidget* parent)
+{
+    THelpWindow::Instance(parent)->ShowTopic(helpFile, HelpTopicHtml(helpFile, ContentsContext, {}),
+                                             HelpTopicFolders(helpFile));
     return true;
 }
 

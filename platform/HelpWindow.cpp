@@ -1,15 +1,22 @@
 #include "platform/HelpWindow.h"
 
+#include <QDesktopServices>
+#include <QFile>
+#include <QHBoxLayout>
 #include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QTextDocumentFragment>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
 QPointer<THelpWindow> TheWindow;
-}
+// Enough to go back a long way without keeping every page ever shown.
+constexpr std::size_t MaxHistory = 100;
+} // namespace
 
 QString kep::HelpTopicTitle(const QString& html)
 {
@@ -48,23 +55,103 @@ THelpWindow::THelpWindow(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Aide KEP"));
     auto* layout = new QVBoxLayout(this);
+    auto* buttons = new QHBoxLayout;
+    BtnPrecedent = new QPushButton(QStringLiteral("&Précédent"), this);
+    BtnSommaire = new QPushButton(QStringLiteral("&Sommaire"), this);
+    buttons->addWidget(BtnPrecedent);
+    buttons->addWidget(BtnSommaire);
+    buttons->addStretch();
+    layout->addLayout(buttons);
     Browser_ = new QTextBrowser(this);
-    Browser_->setOpenExternalLinks(true);
+    // Links are followed here: other topics from the help file's folders,
+    // anything else by the desktop (mail, web).
+    Browser_->setOpenLinks(false);
     layout->addWidget(Browser_);
+    connect(Browser_, &QTextBrowser::anchorClicked, this, &THelpWindow::FollowLink);
+    connect(BtnPrecedent, &QPushButton::clicked, this, &THelpWindow::Back);
+    connect(BtnSommaire, &QPushButton::clicked, this, &THelpWindow::Contents);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    resize(560, 420);
+    BtnPrecedent->setEnabled(false);
+    BtnSommaire->setEnabled(false);
+    resize(640, 520);
 }
 
-void THelpWindow::ShowTopic(const QString& fallbackTitle, const QString& html)
+void THelpWindow::ShowTopic(const QString& fallbackTitle, const QString& html, const QStringList& folders)
 {
     const QString title = kep::HelpTopicTitle(html);
-    setWindowTitle(title.isEmpty() ? fallbackTitle : title);
-    Browser_->setHtml(html);
+    Show({title.isEmpty() ? fallbackTitle : title, html, folders}, !Current_.Html.isEmpty());
     show();
     raise();
     activateWindow();
+}
+
+void THelpWindow::Show(const TPage& page, bool remember)
+{
+    if (remember) {
+        History_.push_back(Current_);
+        if (History_.size() > MaxHistory)
+            History_.erase(History_.begin());
+    }
+    Current_ = page;
+    setWindowTitle(page.Title);
+    Browser_->setHtml(page.Html);
+    BtnPrecedent->setEnabled(!History_.empty());
+    BtnSommaire->setEnabled(!page.Folders.isEmpty());
+}
+
+QString THelpWindow::ReadTopic(const QString& name) const
+{
+    // Only a file of the help file's own folders: no way up or out.
+    if (name.isEmpty() || name.contains(QStringLiteral("..")) || name.startsWith(QLatin1Char('/'))
+        || name.contains(QLatin1Char('\\')))
+        return {};
+    for (const QString& dir : Current_.Folders) {
+        QFile f(dir + QLatin1Char('/') + name);
+        if (f.open(QIODevice::ReadOnly))
+            return QString::fromUtf8(f.readAll());
+    }
+    return {};
+}
+
+void THelpWindow::FollowLink(const QUrl& url)
+{
+    if (url.scheme() == QLatin1String("mailto") || url.scheme() == QLatin1String("http")
+        || url.scheme() == QLatin1String("https")) {
+        QDesktopServices::openUrl(url);
+        return;
+    }
+    if (!url.scheme().isEmpty())
+        return;
+    const QString name = url.path();
+    if (name.isEmpty()) {
+        if (url.hasFragment())
+            Browser_->scrollToAnchor(url.fragment());
+        return;
+    }
+    QString html = ReadTopic(name);
+    if (html.isEmpty())
+        html = QStringLiteral("<h2>Aide non disponible</h2><p>La rubrique <b>%1</b> n'existe pas.</p>")
+                   .arg(name.toHtmlEscaped());
+    const QString title = kep::HelpTopicTitle(html);
+    Show({title.isEmpty() ? name : title, html, Current_.Folders}, true);
+    if (url.hasFragment())
+        Browser_->scrollToAnchor(url.fragment());
+}
+
+void THelpWindow::Back()
+{
+    if (History_.empty())
+        return;
+    const TPage page = History_.back();
+    History_.pop_back();
+    Show(page, false);
+}
+
+void THelpWindow::Contents()
+{
+    FollowLink(QUrl(QStringLiteral("sommaire.html")));
 }
 
 QString THelpWindow::CurrentHtml() const

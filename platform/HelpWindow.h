@@ -1,9 +1,16 @@
 #pragma once
 // KEP's help window: one for the whole program, showing one HTML topic under
-// the topic's own title. Escape closes it.
+// the topic's own title. Links to other topics of the same help file are
+// followed, "Précédent" goes back and "Sommaire" shows the contents. Escape
+// closes it.
+#include <QStringList>
 #include <QWidget>
 
+#include <vector>
+
+class QPushButton;
 class QTextBrowser;
+class QUrl;
 
 class THelpWindow : public QWidget {
     Q_OBJECT
@@ -12,13 +19,33 @@ public:
     // A topic shown before the main window (the first-run welcome) comes back
     // on top once the main window is up.
     static void RaiseIfShown();
-    // `fallbackTitle` serves when the topic has neither a <title> nor a heading.
-    void ShowTopic(const QString& fallbackTitle, const QString& html);
+    // `fallbackTitle` serves when the topic has neither a <title> nor a
+    // heading; `folders` are where its links lead (none: links to other
+    // topics are not followed).
+    void ShowTopic(const QString& fallbackTitle, const QString& html, const QStringList& folders = {});
     QString CurrentHtml() const;
+    // Follows a link as a click on it would.
+    void FollowLink(const QUrl& url);
+    void Back();
+    void Contents();
+
+    QPushButton* BtnPrecedent = nullptr;
+    QPushButton* BtnSommaire = nullptr;
 
 private:
+    struct TPage {
+        QString Title;
+        QString Html;
+        QStringList Folders;
+    };
     explicit THelpWindow(QWidget* parent);
+    void Show(const TPage& page, bool remember);
+    // A topic file of the current help file by name; empty when absent.
+    QString ReadTopic(const QString& name) const;
+
     QTextBrowser* Browser_ = nullptr;
+    TPage Current_;
+    std::vector<TPage> History_;
 };
 
 namespace kep {

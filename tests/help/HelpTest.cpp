@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTest>
+#include <QPushButton>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -105,4 +107,54 @@ TEST(Help, TheWindowShowsTheTopicsTitleAndClosesWithEscape)
     QTest::keyClick(w, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull() || !w->isVisible());
+}
+
+TEST_F(THelpFolder, LinksLeadToTopicsOfTheSameHelpFileAndBack)
+{
+    const QString dir = kep::HelpFolder() + QStringLiteral("/qdx");
+    QDir().mkpath(dir);
+    const auto write = [&](const QString& name, const QByteArray& text) {
+        QFile f(dir + QLatin1Char('/') + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    write(QStringLiteral("10.html"), "<title>Dix</title><a href=\"11.html\">onze</a>");
+    write(QStringLiteral("11.html"), "<title>Onze</title><p>ici</p>");
+    write(QStringLiteral("sommaire.html"), "<title>Sommaire QDX</title>");
+
+    ASSERT_TRUE(kep::ShowHelpContext(QStringLiteral("qdx.hlp"), 10));
+    THelpWindow* w = THelpWindow::Instance();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Dix"));
+    w->FollowLink(QUrl(QStringLiteral("11.html")));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Onze"));
+    EXPECT_TRUE(w->BtnPrecedent->isEnabled());
+    w->Contents();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Sommaire QDX"));
+    w->Back();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Onze"));
+    QTest::mouseClick(w->BtnPrecedent, Qt::LeftButton);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Dix"));
+    // A link out of the help file's folder, or to a missing topic, says so.
+    w->FollowLink(QUrl(QStringLiteral("../../passwd")));
+    EXPECT_TRUE(w->CurrentHtml().contains(QStringLiteral("existe pas")));
+    w->FollowLink(QUrl(QStringLiteral("12.html")));
+    EXPECT_TRUE(w->CurrentHtml().contains(QStringLiteral("12.html")));
+    w->close();
+}
+
+TEST(Help, KepsOwnContentsAndATopicForEveryNumberTheProgramUses)
+{
+    bool found = false;
+    ASSERT_TRUE(kep::ShowHelpContents(QStringLiteral("Kep.hlp")));
+    EXPECT_FALSE(THelpWindow::Instance()->windowTitle().isEmpty());
+    EXPECT_TRUE(kep::HelpTopicHtml(QStringLiteral("Kep.hlp"), 1002000, {}, &found).contains(
+        QStringLiteral("Historique des versions")));
+    EXPECT_TRUE(found);
+    // The dialogs' "Aide" buttons and the windows' help.
+    for (int n : {1000, 1001, 1802, 2001, 2002, 11001, 11002, 11003, 11004, 11005, 11006, 11100, 11200, 11400,
+                  1000008, 12000, 12001}) {
+        kep::HelpTopicHtml(QStringLiteral("Kep.hlp"), n, {}, &found);
+        EXPECT_TRUE(found) << n;
+    }
+    THelpWindow::Instance()->close();
 }

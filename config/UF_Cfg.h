@@ -55,6 +55,15 @@ public:
     // Rebuilds the Tools menu; set by the main window, run after each save.
     std::function<void()> MajMenuOutils;
 
+    // Starts the tool at `index` of Data.Outils with its keywords expanded;
+    // the launch code (above 32 when started). A failure is reported; a tool
+    // marked "Une seule instance" that is running already is silently left.
+    enum { OutilAbsent = -1, OutilDejaLance = -2 };
+    int ExeOutil(int index);
+    // The file in the editor, for the tools' keywords: set each time the
+    // menu Outils opens on a file.
+    std::string FichierEdite;
+
     TOptionsKep Data;
 
 private:

@@ -6,22 +6,31 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace kep {
 
-int ShellOpen(const QString& file, const QString& parameters, const QString& folder)
+int ShellOpen(const QString& file, const QString& parameters, const QString& folder, qint64* pid)
 {
     if (file.isEmpty())
         return ShellFileNotFound;
-    const QFileInfo fi(file);
+    QFileInfo fi(file);
+    if (!file.contains(QLatin1Char('/')) && !fi.exists()) {
+        const QString onPath = QStandardPaths::findExecutable(file);
+        if (!onPath.isEmpty())
+            fi = QFileInfo(onPath);
+    }
     if (!fi.exists())
         return fi.absoluteDir().exists() ? ShellFileNotFound : ShellPathNotFound;
+    // The program would start elsewhere than asked, or not at all.
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        return ShellPathNotFound;
     if (fi.isFile() && fi.isExecutable()) {
         QStringList args;
-        for (const std::string& w : SplitCommandLine(parameters.toStdString()))
-            args << QString::fromStdString(w);
-        return QProcess::startDetached(fi.absoluteFilePath(), args, folder) ? ShellOk : ShellBadFormat;
+        for (const std::string& w : SplitCommandLine(parameters.toUtf8().toStdString()))
+            args << QString::fromUtf8(w.data(), qsizetype(w.size()));
+        return QProcess::startDetached(fi.absoluteFilePath(), args, folder, pid) ? ShellOk : ShellBadFormat;
     }
     if (!fi.isReadable())
         return ShellAccessDenied;

@@ -20,8 +20,10 @@ enum : int {
 };
 
 // `parameters` are split like a shell would (no expansion); `folder` empty
-// keeps the current folder.
-int ShellOpen(const QString& file, const QString& parameters = {}, const QString& folder = {});
+// keeps the current folder. A bare program name is looked for on the PATH.
+// `pid` receives the started program's process, when one was started.
+int ShellOpen(const QString& file, const QString& parameters = {}, const QString& folder = {},
+              qint64* pid = nullptr);
 
 // The message of a failure code (English, as the system gives them); empty
 // for codes without a message.

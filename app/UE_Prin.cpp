@@ -130,6 +130,7 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     CreeEdition();
     CreeSpecial();
     CreeDebug();
+    CreeAide();
 
     ShowMessage = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, Titre_, text, QMessageBox::Ok, this);
@@ -405,6 +406,7 @@ void TEcrPrin::AssigneEditeur(TEditeur* ed)
     popup->addSeparator();
     popup->addActions(PM_Edit->actions());
     connect(popup, &QMenu::aboutToShow, this, &TEcrPrin::OuvrePmEdit);
+    SuitAideMenu(popup);
     ed->viewport()->installEventFilter(this);
 }
 

@@ -37,6 +37,8 @@ namespace kep {
 struct TErrBlock;
 class TChRempDlg;
 class TEcrCRef;
+class TEcrAideProc;
+class TEcrAideQDX;
 class TEcrComms;
 class TFindDialog;
 enum class TConfirmAnswer;
@@ -152,6 +154,9 @@ public:
     kep::TChRempDlg* ChRempDlg() const;
     kep::TEcrCRef* CRef() const;
     kep::TEcrComms* Comms() const;
+    // The processor reference windows, null until opened or once closed.
+    kep::TEcrAideProc* FenAideProc() const;
+    kep::TEcrAideQDX* FenAideQDX() const;
     kep::TFindDialog* FindDlg() const { return FindDlg_; }
     kep::TFindDialog* ReplaceDlg() const { return ReplaceDlg_; }
 
@@ -201,6 +206,8 @@ public:
     // The login that shows the developer menus.
     static constexpr const char* DeveloperLogin = "kepdev";
     std::function<std::string()> LoginName;
+    // Shows a topic of KEP's help; 0 shows the contents.
+    std::function<void(int context)> ShowHelp;
 
 signals:
     // The window closed: the program ends even if other windows are open.
@@ -281,6 +288,21 @@ private:
     // The serial terminal (F9), one at a time.
     void MD_CommsClick();
     void FermeComms();
+    // Aide: the help topics of the items, the processor reference windows.
+    void CreeAide();
+    void SuitAideMenu(QMenu* menu); // F1 in a menu made later
+    void OuvreMenuAide();
+    void MA_RubriquesClick();
+    void MA_VieilleAideClick();
+    void MA_ProcesseurClick();
+    void MA_ProcesseursClick();
+    void MA_HistoriqueClick();
+    void MA_AProposClick();
+    kep::TEcrAideProc* AideProc(); // made on first use
+    void FermeAides();
+    // Outils: the configured tools.
+    void ExeOutilMenu(QAction* item);
+    void OuvreMenuOutils();
 
     kep::TCfgStart Start_;
     std::unique_ptr<kep::TEcrCfg> Cfg_;
@@ -326,6 +348,9 @@ private:
     friend class TPrinSearchHost;
 
     QPointer<kep::TEcrComms> Comms_;
+    QPointer<kep::TEcrAideProc> AideProc_;
+    QPointer<kep::TEcrAideQDX> AideQDX_;
+    QObject* AideMenus_ = nullptr;
     QPointer<TEcrMake> EcrMake_;
     TMakeThread* Run_ = nullptr;     // the build running now
     bool FermeApresMake_ = false;    // the window was asked to close during a build

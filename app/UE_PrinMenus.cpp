@@ -238,7 +238,7 @@ void TEcrPrin::CreeMenus()
             [this] { ProprietesFichier(EntreeCible()); });
     connect(Item(M_Outils, "MO_PropVue", QStringLiteral("Propriétés de la &Vue..."), false), &QAction::triggered, this,
             [this] { ProprietesVue(EntreeCible()); });
-    connect(M_Outils, &QMenu::aboutToShow, this, [this] { PM_Sources->setProperty("tag", Sources_->ItemIndex()); });
+    connect(M_Outils, &QMenu::aboutToShow, this, &TEcrPrin::OuvreMenuOutils);
 
     // Aide
     QMenu* ma = NewMenu(bar, "M_Aide", QStringLiteral("&Aide"), false);
@@ -492,22 +492,6 @@ int TEcrPrin::EntreeCible() const
 {
     const int e = PM_Sources->property("tag").toInt();
     return e >= 0 && e < Sources_->Count() ? e : -1;
-}
-
-void TEcrPrin::MajMenuOutils()
-{
-    for (QAction* a : M_Outils->actions())
-        if (a->property("outil").toBool()) {
-            M_Outils->removeAction(a);
-            a->deleteLater();
-        }
-    // Running tools comes with the tools dialog; the items show what is set.
-    for (const kep::TInfoOutils& t : Cfg_->Data.Outils) {
-        auto* a = new QAction(kep::AnsiToQString(t.Nom), M_Outils);
-        a->setProperty("outil", true);
-        a->setEnabled(false);
-        M_Outils->insertAction(MO__1, a);
-    }
 }
 
 void TEcrPrin::MajReouvre()

@@ -263,6 +263,7 @@ bool TEcrPrin::FermeProjet()
     SauveProjet();
     FermeFenetresRecherche();
     FermeComms();
+    FermeAides();
     FermeTout();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "editor/UF_CfgFich.h"
 
+#include "controls/Nommage.h"
 #include "editor/SystemColours.h"
 #include "platform/Help.h"
 
@@ -43,20 +44,6 @@ QString Texte(std::string_view s)
 std::string Octets(const QString& s)
 {
     return s.toUtf8().toStdString();
-}
-
-template <class T>
-T* Nomme(T* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QPushButton* Bouton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = Nomme(new QPushButton(caption, parent), name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 // Hidden controls keep their place so that the others do not move while

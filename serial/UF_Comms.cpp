@@ -1,9 +1,10 @@
 #include "serial/UF_Comms.h"
 
+#include "controls/Nommage.h"
+#include "platform/QtText.h"
 #include "serial/BlocBtn.h"
 #include "serial/ComPort.h"
 #include "serial/LED.h"
-#include "platform/QtText.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -41,12 +42,6 @@ QComboBox* Liste(QComboBox* box, QWidget* parent, const char* name, const std::v
         box->addItem(AnsiToQString(s));
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return box;
-}
-
-template <class T> T* Nomme(T* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
 }
 
 } // namespace

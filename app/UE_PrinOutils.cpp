@@ -1,0 +1,44 @@
+// The configured tools at the top of the menu Outils.
+#include "app/UE_Prin.h"
+
+#include "editor/UC_Sources.h"
+#include "editor/U_Edit.h"
+#include "platform/QtText.h"
+
+#include <QAction>
+#include <QMenu>
+
+void TEcrPrin::MajMenuOutils()
+{
+    for (QAction* a : M_Outils->actions())
+        if (a->property("outil").isValid()) {
+            M_Outils->removeAction(a);
+            a->deleteLater();
+        }
+    const auto& outils = Cfg_->Data.Outils;
+    for (std::size_t i = 0; i < outils.size(); ++i) {
+        auto* a = new QAction(kep::AnsiToQString(outils[i].Nom).replace(QLatin1Char('&'), QStringLiteral("&&")),
+                              M_Outils);
+        a->setObjectName(QStringLiteral("MO_Outil%1").arg(i));
+        a->setProperty("outil", int(i));
+        a->setProperty("aide", 1700);
+        connect(a, &QAction::triggered, this, [this, a] { ExeOutilMenu(a); });
+        M_Outils->insertAction(MO__1, a);
+    }
+    MO__1->setVisible(!outils.empty());
+}
+
+void TEcrPrin::ExeOutilMenu(QAction* item)
+{
+    // The tool is the one at the item's place in the menu.
+    const int index = int(M_Outils->actions().indexOf(item));
+    if (index >= 0 && index < int(Cfg_->Data.Outils.size()))
+        Cfg_->ExeOutil(index);
+}
+
+void TEcrPrin::OuvreMenuOutils()
+{
+    PM_Sources->setProperty("tag", Sources_->ItemIndex());
+    if (TEditeur* ed = EditeurCourant())
+        Cfg_->FichierEdite = ed->FileName;
+}

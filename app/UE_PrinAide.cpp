@@ -92,11 +92,7 @@ void PlaceDansLeProjet(TFenetre* w)
     if (kep::NomProjet.empty())
         return;
     kep::TProjFile ini;
-    try {
-        w->RestaureBounds(ini);
-    } catch (const kep::EConvertError&) {
-        // A damaged position leaves the window where it was made.
-    }
+    w->RestaureBounds(ini); // a damaged position leaves the window where it was made
 }
 
 } // namespace

@@ -112,36 +112,9 @@ bool FinitParDeuxPoints(std::string_view s)
     return !s.empty() && s.back() == ':';
 }
 
-// The file's lines one after the other, split at CR LF, LF or CR (a last
-// line end adds no empty line). Nothing is copied: a file of millions of
-// empty lines costs no memory of its own.
-class TLignes {
-public:
-    explicit TLignes(std::string_view bytes) : Bytes_(bytes) {}
-
-    bool Suivante(std::string_view& ligne)
-    {
-        if (Pos_ >= Bytes_.size())
-            return false;
-        const std::size_t fin = Bytes_.find_first_of("\r\n", Pos_);
-        if (fin == std::string_view::npos) {
-            ligne = Bytes_.substr(Pos_);
-            Pos_ = Bytes_.size();
-            return true;
-        }
-        ligne = Bytes_.substr(Pos_, fin - Pos_);
-        Pos_ = fin + (Bytes_[fin] == '\r' && fin + 1 < Bytes_.size() && Bytes_[fin + 1] == '\n' ? 2 : 1);
-        return true;
-    }
-
-private:
-    std::string_view Bytes_;
-    std::size_t Pos_ = 0;
-};
-
 // Passes line 1 (the option words) and blocks 1 to 6, each up to and
 // including the empty line that ends it.
-void SauteBlocs(TLignes& lignes)
+void SauteBlocs(TLignesTexte& lignes)
 {
     std::string_view ligne;
     if (!lignes.Suivante(ligne))
@@ -207,7 +180,7 @@ bool TProcesseur::Load(const std::string& path, std::string* error)
 void TProcesseur::LoadFromBytes(std::string_view bytes)
 {
     Clear();
-    TLignes lignes(bytes);
+    TLignesTexte lignes(bytes);
     SauteBlocs(lignes);
     std::string_view ligne;
     // Block 7 is a block like the others: its empty line ends it.

@@ -1,5 +1,6 @@
 #include "processor/U_SujetsAide.h"
 
+#include "platform/AsciiText.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 
@@ -14,16 +15,9 @@ constexpr std::string_view Marque = "$$";
 std::vector<std::string> LignesAide(std::string_view oemBytes)
 {
     std::vector<std::string> lignes;
-    std::size_t debut = 0;
-    while (debut < oemBytes.size()) {
-        std::size_t fin = oemBytes.find_first_of("\r\n", debut);
-        if (fin == std::string_view::npos)
-            fin = oemBytes.size();
-        lignes.push_back(OemToAnsi(oemBytes.substr(debut, fin - debut)));
-        debut = fin;
-        if (debut < oemBytes.size())
-            debut += oemBytes[debut] == '\r' && debut + 1 < oemBytes.size() && oemBytes[debut + 1] == '\n' ? 2 : 1;
-    }
+    TLignesTexte texte(oemBytes);
+    for (std::string_view ligne; texte.Suivante(ligne);)
+        lignes.push_back(OemToAnsi(ligne));
     return lignes;
 }
 

@@ -26,4 +26,7 @@ int CodDump(const TArgs& args);
 // The code generated for a source line, as "Montre code généré" shows it.
 int Code(const TArgs& args);
 
+// Project archives (.zip).
+int Zip(const TArgs& args);
+
 } // namespace kep::tool

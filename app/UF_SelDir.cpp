@@ -31,7 +31,7 @@ TEcrSelDir::TEcrSelDir(QWidget* parent) : QDialog(parent)
     setTabOrder(FolderPath, btnOk);
     setTabOrder(btnOk, btnAnnuler);
 
-    connect(FolderTree, &TFolderTree::FolderChanged, FolderPath, &QLineEdit::setText);
+    connect(FolderTree, &TFolderTree::FolderChanged, this, &TEcrSelDir::Show);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -44,7 +44,23 @@ TEcrSelDir::TEcrSelDir(QWidget* parent) : QDialog(parent)
 void TEcrSelDir::SetFolder(const QString& path)
 {
     if (!FolderTree->SetSelectedFolder(path))
-        FolderPath->setText(path);
+        Show(path);
+}
+
+void TEcrSelDir::SetNewName(const QString& name)
+{
+    NewName_ = name;
+    Show(FolderTree->SelectedFolder());
+}
+
+void TEcrSelDir::Show(const QString& folder)
+{
+    if (NewName_.isEmpty())
+        FolderPath->setText(folder);
+    else if (folder.endsWith(QLatin1Char('/')))
+        FolderPath->setText(folder + NewName_);
+    else
+        FolderPath->setText(folder + QLatin1Char('/') + NewName_);
 }
 
 QString TEcrSelDir::Folder() const

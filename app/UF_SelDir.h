@@ -18,6 +18,9 @@ public:
     void SetFolder(const QString& path);
     // The text of FolderPath: the chosen folder.
     QString Folder() const;
+    // A folder still to be made: its name follows whatever folder is
+    // selected in FolderPath.
+    void SetNewName(const QString& name);
 
     TFolderTree* FolderTree;
     QLineEdit* FolderPath;
@@ -29,6 +32,9 @@ protected:
 
 private:
     void Place();
+    void Show(const QString& folder);
+
+    QString NewName_;
 };
 
 } // namespace kep

@@ -312,6 +312,27 @@ bool TEcrProj::SauveListe()
     return ok;
 }
 
+bool TEcrProj::AjouteCopie(const std::string& copie, const std::string& original)
+{
+    Updating_ = true;
+    if (!ContainsProjPath(Paths(), copie)) {
+        AddItem(copie);
+        ListChanged_ = true;
+    }
+    const int checked = CheckedIndex();
+    if (checked >= 0 && SameProjPath(PathOf(ListeProj->item(checked)), original)) {
+        for (int i = 0; i < ListeProj->count(); ++i) {
+            QListWidgetItem* item = ListeProj->item(i);
+            const bool mine = SameProjPath(PathOf(item), copie);
+            item->setCheckState(mine ? Qt::Checked : Qt::Unchecked);
+            item->setData(WasCheckedRole, mine);
+        }
+        CheckChanged_ = true;
+    }
+    Updating_ = false;
+    return SauveListe();
+}
+
 void TEcrProj::OnBusMessage(const QString& message, qint64, quint64 sender, bool local)
 {
     if (message != QLatin1String(MsgProjListChange))

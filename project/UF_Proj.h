@@ -44,6 +44,9 @@ public:
 
     // Saves the list, clears the change flags and tells the other instances.
     bool SauveListe();
+    // Adds the project file of a copy of `original` (once), moves the check
+    // to it when `original` was the checked project, and saves the list.
+    bool AjouteCopie(const std::string& copie, const std::string& original);
     // Searches the folder tree under `folder` for project files; returns at
     // once, the search runs in small steps from the event loop.
     void StartSearch(const QString& folder);

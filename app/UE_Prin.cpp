@@ -290,7 +290,7 @@ void TEcrPrin::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    if (!Started_ || FormCloseQuery()) {
+    if (!Started_ || Termine_ || FormCloseQuery()) {
         Instance_.Release();
         e->accept();
         emit Ferme();

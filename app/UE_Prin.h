@@ -70,7 +70,13 @@ public:
     bool ChargeProjet();
     void SauveProjet();
     bool FermeProjet();
+    // Asks about each modified document, as closing does; false when the
+    // user cancels.
+    bool DemandeSauveModifies();
     void FermeTout();
+    // The archive dialog of an archived project; its modal result. After a
+    // copy (1) NomProjet names the copy's project file.
+    int OuvreArchive();
     void MasqueProtege(bool masque);
     void ActiveMenusFichier(bool active);
     void EffaceFichiers(const std::string& masks);
@@ -106,6 +112,13 @@ public:
     // "&Autres projets..." and "&Versions".
     void MP_ProjetClick();
     void MP_VersionsClick();
+    // "&Archiver...": a zip file, the archived mark, a copy as the next
+    // version, then work on the copy, go on read-only or quit.
+    void MP_ArchiverClick();
+    // Ends the program without the closing questions: the secondary windows
+    // write their places, the project file is not written again.
+    void TermineProgramme();
+    bool Termine() const { return Termine_; }
 
     // ---- Build -------------------------------------------------------------------
     // "&Construire" (sender MM_Make) or "&Tout reconstruire" (any other).
@@ -309,6 +322,7 @@ private:
     kep::TProjectInstance Instance_;
     kep::TReopenList Reopen_;
     bool Started_ = false;
+    bool Termine_ = false;
     bool VerifEnCours_ = false;
     QString Titre_ = QStringLiteral("KEP");
 

@@ -176,7 +176,8 @@ void TEcrPrin::CreeMenus()
 
     // Projet
     QMenu* mp = NewMenu(bar, "M_Projet", QStringLiteral("&Projet"), false);
-    Item(mp, "MP_Archiver", QStringLiteral("&Archiver..."), P);
+    connect(Item(mp, "MP_Archiver", QStringLiteral("&Archiver..."), P, {}, true), &QAction::triggered, this,
+            &TEcrPrin::MP_ArchiverClick);
     connect(Item(mp, "MP_ChangeProj", QStringLiteral("&Autres projets..."), false, {}, true), &QAction::triggered, this,
             &TEcrPrin::MP_ProjetClick);
     connect(Item(mp, "MP_Versions", QStringLiteral("&Versions"), false, {}, true), &QAction::triggered, this,

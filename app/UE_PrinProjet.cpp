@@ -8,7 +8,9 @@
 #include "editor/U_Edit.h"
 #include "platform/FileIo.h"
 #include "platform/QtText.h"
+#include "project/UF_ArchOuvre.h"
 #include "project/UF_Proj.h"
+#include "project/U_Archivage.h"
 #include "project/UF_ProjVers.h"
 
 #include <QAction>
@@ -53,13 +55,22 @@ bool TEcrPrin::ChargeProjet()
     ProjetProtege = kep::IsReadOnlyFile(NomProjet);
     MasqueProtege(ProjetProtege);
 
-    kep::TProjFile ini;
-    // The archive dialog is not there yet: an archived project is only
-    // consulted.
-    if (ini.ReadBool("Archivage", "Archive", false) && !ProjetProtege) {
-        ProjetProtege = true;
-        MasqueProtege(true);
+    if (kep::EstArchive(kep::TProjFile())) {
+        switch (OuvreArchive()) {
+        case kep::TEcrOuvreArchive::mrOk:
+            setUpdatesEnabled(true);
+            return ChargeProjet();
+        case kep::TEcrOuvreArchive::mrIgnore:
+            ProjetProtege = true;
+            MasqueProtege(ProjetProtege);
+            break;
+        default:
+            setUpdatesEnabled(true);
+            TermineProgramme();
+            return false;
+        }
     }
+    kep::TProjFile ini;
 
     // Global
     const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -248,7 +259,7 @@ void TEcrPrin::SauveProjet()
     SauveFenetresRecherche();
 }
 
-bool TEcrPrin::FermeProjet()
+bool TEcrPrin::DemandeSauveModifies()
 {
     bool tous = false;
     for (int i = 0; i < Sources_->Count(); ++i) {
@@ -260,6 +271,13 @@ bool TEcrPrin::FermeProjet()
         if (!DemandeSauve(i, tous))
             return false;
     }
+    return true;
+}
+
+bool TEcrPrin::FermeProjet()
+{
+    if (!DemandeSauveModifies())
+        return false;
     SauveProjet();
     FermeFenetresRecherche();
     FermeComms();
@@ -300,7 +318,7 @@ void TEcrPrin::MP_ProjetClick()
         return;
     const std::string ancien = NomProjet;
     NomProjet = chosen;
-    if (ChargeProjet())
+    if (ChargeProjet() || Termine_)
         return;
     // The window is not left without a project.
     NomProjet = ancien;

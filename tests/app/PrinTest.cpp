@@ -174,23 +174,6 @@ TEST_F(TPrinFixture, ReadOnlyProjectIsOnlyConsulted)
     EXPECT_EQ(after, before);
 }
 
-TEST_F(TPrinFixture, ArchivedProjectOpensProtectedUntilTheArchiveDialogExists)
-{
-    Source("a.asm");
-    const std::string p = Project("[Global]\r\nNbrEdit=1\r\n[Edit0]\r\nNom=a.asm\r\n[Archivage]\r\nArchive=1\r\n");
-    std::string before;
-    kep::ReadWholeFile(p, before);
-    ASSERT_TRUE(Start({p}));
-    EXPECT_TRUE(ProjetProtege);
-    EXPECT_TRUE(Ed(0)->Buffer().ReadOnly);
-    EXPECT_FALSE(W->Action("MF_Ouvre")->isVisible());
-    W->Action("MF_ToutEnreg")->trigger();
-    EXPECT_TRUE(W->close());
-    std::string after;
-    kep::ReadWholeFile(p, after);
-    EXPECT_EQ(after, before);
-}
-
 TEST_F(TPrinFixture, MakeFileAndGlobalKeys)
 {
     Source("a.asm");

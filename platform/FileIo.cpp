@@ -42,6 +42,9 @@ std::string ResolveWriteTarget(const std::string& path)
     return path;
 }
 
+
+} // namespace
+
 bool WriteAll(int fd, std::string_view data)
 {
     const char* p = data.data();
@@ -58,8 +61,6 @@ bool WriteAll(int fd, std::string_view data)
     }
     return true;
 }
-
-} // namespace
 
 bool FileExists(const std::string& path)
 {

@@ -9,6 +9,8 @@
 namespace kep {
 
 bool FileExists(const std::string& path);
+// Writes every byte to the descriptor, going on after interrupted calls.
+bool WriteAll(int fd, std::string_view data);
 // True when the file exists and the user may not write it.
 bool IsReadOnlyFile(const std::string& path);
 // Reads the whole file; false when it cannot be opened or read.

@@ -1,5 +1,7 @@
 #include "platform/FolderOps.h"
 
+#include "platform/FileIo.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -138,21 +140,6 @@ void RemoveTree(const std::string& path)
     ::rmdir(path.c_str());
 }
 
-bool WriteAll(int fd, const char* p, size_t left)
-{
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 struct TCopy {
     // The source as given and as resolved: an absolute link may name either.
     std::string SourceAbs;
@@ -194,7 +181,7 @@ bool CopyRegularFile(TCopy& c, const std::string& src, const std::string& dst, c
         }
         if (n == 0)
             break;
-        if (!WriteAll(out, c.Buffer.data(), static_cast<size_t>(n))) {
+        if (!WriteAll(out, std::string_view(c.Buffer.data(), static_cast<size_t>(n)))) {
             SetError(c.Error, "Erreur d'écriture de " + dst);
             ok = false;
             break;
@@ -684,7 +671,7 @@ bool MoveToTrash(const std::string& path, std::string* error)
         }
     }
     const std::string info = "[Trash Info]\nPath=" + PercentEncode(recorded) + "\nDeletionDate=" + DeletionDate() + "\n";
-    bool ok = WriteAll(fd, info.data(), info.size());
+    bool ok = WriteAll(fd, info);
     if (!ok)
         SetError(error, "Erreur d'écriture de " + infoPath);
     if (::close(fd) != 0 && ok) {

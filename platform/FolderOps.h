@@ -1,7 +1,7 @@
 #pragma once
 // Whole-folder operations of the shell: a copy that keeps times and
-// permissions, and a delete that goes to the user's trash (freedesktop
-// trash specification), never for good.
+// permissions, and a delete that goes to the user's trash, laid out as
+// freedesktop desktops keep it, never for good.
 #include <string>
 
 namespace kep {

@@ -1,5 +1,7 @@
 #include "platform/DesktopLink.h"
 
+#include "platform/DesktopEntry.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -7,35 +9,7 @@ namespace kep {
 
 namespace {
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
-// The escapes a desktop entry's string values may hold.
-std::string Unescape(std::string_view v)
-{
-    std::string out;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (v[i] != '\\' || i + 1 == v.size()) {
-            out += v[i];
-            continue;
-        }
-        switch (v[++i]) {
-        case 's': out += ' '; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
-        default: out += '\\'; out += v[i]; break;
-        }
-    }
-    return out;
-}
+using desktop_detail::Trim;
 
 int HexDigit(char c)
 {
@@ -106,7 +80,7 @@ std::string DesktopLinkTarget(std::string_view text)
         if (key == "Type")
             isLink = value == "Link";
         else if (key == "URL" && url.empty())
-            url = Unescape(value);
+            url = desktop_detail::UnescapeString(value);
     }
     return isLink ? LocalPathOfUrl(url) : std::string();
 }

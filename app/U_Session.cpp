@@ -108,31 +108,6 @@ void TReopenList::Remove(int i)
 
 // ---- Writing ------------------------------------------------------------------
 
-std::string CommaText(const std::vector<std::string>& fields)
-{
-    std::string out;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i)
-            out += ',';
-        const std::string& f = fields[i];
-        const bool quote = std::any_of(f.begin(), f.end(), [](char c) {
-            return static_cast<unsigned char>(c) <= 32 || c == ',' || c == '"';
-        });
-        if (!quote) {
-            out += f;
-            continue;
-        }
-        out += '"';
-        for (char c : f) {
-            if (c == '"')
-                out += '"';
-            out += c;
-        }
-        out += '"';
-    }
-    return out;
-}
-
 std::string EditSection(int i) { return "Edit" + std::to_string(i); }
 
 bool WriteSession(TIniFilePlus& ini, const TSessionState& s, const TTypeStyles& typeStyles)
@@ -147,10 +122,10 @@ bool WriteSession(TIniFilePlus& ini, const TSessionState& s, const TTypeStyles& 
     const TErrDefaults& e = s.Err;
     ini.WriteString(kGlobal, "FichErr", e.FichErr);
     ini.WriteString(kGlobal, "MarqueErr",
-                    CommaText({e.MarqErr, std::to_string(e.LigMarqErr), e.MarqErr2, std::to_string(e.LigMarqErr2)}));
+                    TIniFileStyles::JoinCommaList({e.MarqErr, std::to_string(e.LigMarqErr), e.MarqErr2, std::to_string(e.LigMarqErr2)}));
     ini.WriteString(kGlobal, "NbrLigErr", e.NbrLigErr);
-    ini.WriteString(kGlobal, "MarqueNom", CommaText({e.DebNomFich, e.FinNomFich, std::to_string(e.LigNomFich)}));
-    ini.WriteString(kGlobal, "MarqueLig", CommaText({e.DebNumLig, e.FinNumLig, std::to_string(e.LigNumLig)}));
+    ini.WriteString(kGlobal, "MarqueNom", TIniFileStyles::JoinCommaList({e.DebNomFich, e.FinNomFich, std::to_string(e.LigNomFich)}));
+    ini.WriteString(kGlobal, "MarqueLig", TIniFileStyles::JoinCommaList({e.DebNumLig, e.FinNumLig, std::to_string(e.LigNumLig)}));
 
     // The section is rebuilt so keys of a longer list do not come back.
     ini.EraseSection(kClosed);

@@ -124,10 +124,6 @@ std::optional<TEditSettings> ReadEditSettings(const TIniFilePlus& ini, int i, co
 // shifted so they still designate the same files.
 void ShiftForMissing(int i, int& page, int& prec);
 
-// Comma text of the platform's string lists: fields with a character of
-// code 32 or below, a comma or a quote go in quotes; empty fields are empty.
-std::string CommaText(const std::vector<std::string>& fields);
-
 // The name of an entry: the lower-case file name, with "(view + 1)" when
 // the file has several views.
 std::string EntryName(const std::string& path, int view, int viewCount);

@@ -1,6 +1,7 @@
 #include "build/U_ErrPresets.h"
 
 #include <cstddef>
+#include <tuple>
 #include <utility>
 
 namespace kep {
@@ -73,6 +74,19 @@ const TErrPreset* FindErrPreset(std::string_view nom)
         if (SameAsciiNoCase(p.Nom, nom))
             return &p;
     return nullptr;
+}
+
+int IndexErrPreset(const TErrDefaults& err)
+{
+    const auto layout = [](const TErrDefaults& e) {
+        return std::tie(e.MarqErr, e.LigMarqErr, e.MarqErr2, e.LigMarqErr2, e.NbrLigErr, e.DebNomFich, e.FinNomFich,
+                        e.LigNomFich, e.DebNumLig, e.FinNumLig, e.LigNumLig);
+    };
+    const auto& presets = ErrPresets();
+    for (std::size_t i = 0; i < presets.size(); ++i)
+        if (layout(presets[i].Err) == layout(err))
+            return int(i);
+    return -1;
 }
 
 TErrDefaults ApplyErrPreset(const TErrPreset& preset, const TErrDefaults& err)

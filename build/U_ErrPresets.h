@@ -20,6 +20,9 @@ struct TErrPreset {
 const std::vector<TErrPreset>& ErrPresets();
 // The preset of that name (ASCII case ignored), or nullptr.
 const TErrPreset* FindErrPreset(std::string_view nom);
+// The index of the preset whose layout `err` has (its error file aside), or
+// -1 when none has it.
+int IndexErrPreset(const TErrDefaults& err);
 // `err` with the preset's layout, keeping err.FichErr.
 TErrDefaults ApplyErrPreset(const TErrPreset& preset, const TErrDefaults& err);
 

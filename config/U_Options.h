@@ -53,7 +53,7 @@ struct TOptionsKep {
     std::string NetPartiel = "*.cod; *.map; *.grp; *.sym; *.err";
     std::string NetComplet = "*.obj; *.cod; *.map; *.grp; *.sym; *.err";
     bool EnableBak = false;
-    int DelaiBak = 10;
+    int DelaiBak = 5;
     // Sorted by display name; always holds "Autres" after a load.
     std::vector<TInfosFich> TypesFich;
     int TypeFichSel = -1;

@@ -193,7 +193,7 @@ TEST_F(TPrinFixture, MakeFileAndGlobalKeys)
     kep::TIniFilePlus ini(p);
     EXPECT_EQ(ini.ReadString("Global", "MakeFile", ""), "Build/Demo.mke");
     EXPECT_EQ(ini.ReadString("Global", "ProgFile", ""), "prog.exe");
-    EXPECT_EQ(ini.ReadString("Global", "MarqueErr", ""), "\"): xx\",3,,0");
+    EXPECT_EQ(ini.ReadString("Global", "MarqueErr", ""), "\"): xx\",3,\"\",0");
 }
 
 TEST_F(TPrinFixture, DeveloperMenusFollowTheLogin)

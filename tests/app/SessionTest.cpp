@@ -264,7 +264,7 @@ TEST(Session, GlobalAndErrorKeys)
     }
     TIniFilePlus ini(dir.Path("p.pja"));
     EXPECT_EQ(ini.ReadString("Global", "Bounds", ""), "10,20,700,500");
-    EXPECT_EQ(ini.ReadString("Global", "MarqueErr", ""), "\"): as\",2,,0");
+    EXPECT_EQ(ini.ReadString("Global", "MarqueErr", ""), "\"): as\",2,\"\",0");
     EXPECT_EQ(ini.ReadString("Global", "MarqueNom", ""), "\"a,b\",\"say \"\"x\"\"\",0");
     const TSessionGlobal g = ReadSessionGlobal(ini);
     EXPECT_EQ(g.MakeFile, "build/demo.mke");
@@ -279,6 +279,13 @@ TEST(Session, GlobalAndErrorKeys)
     EXPECT_EQ(e.DebNomFich, "a,b");
     EXPECT_EQ(e.FinNomFich, "say \"x\"");
     EXPECT_EQ(ReadClosedFiles(ini).size(), 1u);
+
+    // The option file's defaults carry the same five lines, empty fields
+    // included, so a layout copied from one file to the other reads the same.
+    TIniFilePlus options(dir.Path("kep.ini"));
+    ASSERT_TRUE(WriteErrDefaults(options, s.Err));
+    for (const char* key : {"FichErr", "MarqueErr", "NbrLigErr", "MarqueNom", "MarqueLig"})
+        EXPECT_EQ(options.ReadString("Global", key, "?"), ini.ReadString("Global", key, "!")) << key;
 }
 
 TEST(Session, ErrorListsApplyOnlyWithEnoughFields)

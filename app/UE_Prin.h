@@ -315,6 +315,11 @@ private:
     void FermeAides();
     // Outils: the configured tools.
     void ExeOutilMenu(QAction* item);
+    // "&Configuration...": the options dialog; what Ok changed takes effect at once.
+    void MO_ConfigClick();
+    // Editors follow the processor folder of the options: each takes its
+    // table from the new folder when the folder changed.
+    void SuitTabPath();
     void OuvreMenuOutils();
 
     kep::TCfgStart Start_;

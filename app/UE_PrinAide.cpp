@@ -231,8 +231,10 @@ void TEcrPrin::MA_ProcesseursClick()
     if (AskConfirm(QStringLiteral("Le chemin sélectionné est différent de celui des\n"
                                   "options de configuration.\n\n"
                                   "Faut-il le mémoriser comme nouveau chemin pour\n"
-                                  "les fichiers processeurs ?")))
+                                  "les fichiers processeurs ?"))) {
         Cfg_->SetTabPath(folder); // as spelt on disk: names here are case-sensitive
+        SuitTabPath();
+    }
 }
 
 void TEcrPrin::MA_HistoriqueClick()

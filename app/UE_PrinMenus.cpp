@@ -224,7 +224,9 @@ void TEcrPrin::CreeMenus()
     MO__1 = M_Outils->addSeparator();
     MO__1->setObjectName(QStringLiteral("MO__1"));
     MO__1->setVisible(false);
-    Item(M_Outils, "MO_Config", QStringLiteral("&Configuration..."), false)->setFont(bold);
+    QAction* config = Item(M_Outils, "MO_Config", QStringLiteral("&Configuration..."), false, {}, true);
+    config->setFont(bold);
+    connect(config, &QAction::triggered, this, &TEcrPrin::MO_ConfigClick);
     connect(Item(M_Outils, "MO_Police", QStringLiteral("&Police..."), false), &QAction::triggered, this, [this] {
         TEditeur* ed = EditeurCourant();
         if (!ed)

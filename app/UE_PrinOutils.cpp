@@ -1,6 +1,7 @@
 // The configured tools at the top of the menu Outils.
 #include "app/UE_Prin.h"
 
+#include "config/UF_CfgDlg.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
 #include "platform/QtText.h"
@@ -41,4 +42,34 @@ void TEcrPrin::OuvreMenuOutils()
     PM_Sources->setProperty("tag", Sources_->ItemIndex());
     if (TEditeur* ed = EditeurCourant())
         Cfg_->FichierEdite = ed->FileName;
+}
+
+void TEcrPrin::MO_ConfigClick()
+{
+    kep::TEcrCfgDlg dlg(*Cfg_, this);
+    dlg.ShowHelp = ShowHelp;
+    dlg.ShowError = ShowError;
+    dlg.OnApplStyles = [this](const std::string& ext, const kep::TStyleTable& styles) { AppliqueStyles(ext, styles); };
+    if (!ExecDialog(dlg))
+        return;
+    SuitTabPath();
+    ProgrammeBackup();
+    if (TEditeur* ed = EditeurCourant())
+        ed->viewport()->update();
+}
+
+void TEcrPrin::SuitTabPath()
+{
+    if (TEditeur::TabPath == Cfg_->Data.TabPath)
+        return;
+    TEditeur::TabPath = Cfg_->Data.TabPath;
+    // One vocabulary serves every editor: the current one chooses last.
+    TEditeur* courant = EditeurCourant();
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        const TInfPage* pg = Sources_->Entry(i);
+        if (pg->View == 0 && pg->Editor != courant)
+            pg->Editor->SelectTable();
+    }
+    if (courant)
+        courant->SelectTable();
 }

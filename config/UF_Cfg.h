@@ -51,6 +51,8 @@ public:
     // The version compared with KepVer ("0.1.0").
     std::string Version() const { return VersionPrefix(Start_.FileVersion); }
     const TProgramPaths& Program() const { return Prog_; }
+    // The running program's full path.
+    const std::string& ExePath() const { return Start_.ExePath; }
 
     // Rebuilds the Tools menu; set by the main window, run after each save.
     std::function<void()> MajMenuOutils;

@@ -317,6 +317,8 @@ private:
     void ExeOutilMenu(QAction* item);
     // "&Configuration...": the options dialog; what Ok changed takes effect at once.
     void MO_ConfigClick();
+    // Open files whose colours are their type's follow the type's new ones.
+    void SuitTypes(const std::vector<kep::TInfosFich>& anciens);
     // Editors follow the processor folder of the options: each takes its
     // table from the new folder when the folder changed.
     void SuitTabPath();

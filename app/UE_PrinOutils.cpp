@@ -50,12 +50,30 @@ void TEcrPrin::MO_ConfigClick()
     dlg.ShowHelp = ShowHelp;
     dlg.ShowError = ShowError;
     dlg.OnApplStyles = [this](const std::string& ext, const kep::TStyleTable& styles) { AppliqueStyles(ext, styles); };
+    const std::vector<kep::TInfosFich> anciens = Cfg_->Data.TypesFich;
     if (!ExecDialog(dlg))
         return;
+    SuitTypes(anciens);
     SuitTabPath();
     ProgrammeBackup();
     if (TEditeur* ed = EditeurCourant())
         ed->viewport()->update();
+}
+
+void TEcrPrin::SuitTypes(const std::vector<kep::TInfosFich>& anciens)
+{
+    // A file still in its type's colours follows the type; one given colours
+    // of its own keeps them.
+    for (int i = 0; i < Sources_->Count(); ++i) {
+        const TInfPage* pg = Sources_->Entry(i);
+        if (pg->View != 0)
+            continue;
+        const std::string& nom = pg->Editor->FileName;
+        const kep::TStyleTable& avant = kep::FileTypeOf(anciens, nom).Styles;
+        const kep::TStyleTable& apres = Cfg_->FileTypeOf(nom).Styles;
+        if (apres != avant && pg->Editor->Styles() == avant)
+            pg->Editor->SetStyles(apres);
+    }
 }
 
 void TEcrPrin::SuitTabPath()

@@ -4,6 +4,7 @@
 
 #include "app/UF_CfgOutil.h"
 #include "config/UF_CfgDlg.h"
+#include "editor/UF_CfgFich.h"
 #include "editor/U_Syntaxe.h"
 
 #include <QCheckBox>
@@ -146,4 +147,41 @@ TEST_F(TPrinConfig, TheAvraLayoutChosenInTheDialogLandsOnEachError)
     ASSERT_TRUE(Start({ProjectPath}));
     EXPECT_EQ(Options().Err.MarqErr, ") : Error");
     EXPECT_EQ(Options().Err.MarqErr2, ") : Warning");
+}
+
+TEST_F(TPrinConfig, FilesInTheirTypesColoursFollowTheTypesNewColours)
+{
+    ASSERT_TRUE(StartFiles({{"prog.asm", "        nop\r\n"}, {"notes.txt", "texte\r\n"}}));
+    ASSERT_EQ(S().Count(), 2);
+    // notes.txt has colours of its own.
+    kep::TStyleTable propres = Ed(1)->Styles();
+    propres[0].Back = kep::RGBColor(1, 2, 3);
+    Ed(1)->SetStyles(propres);
+    const kep::TStyleTable avant = Ed(0)->Styles();
+
+    Configure([](kep::TEcrCfgDlg& c) {
+        c.ExecDialog = [](QDialog& d) {
+            dynamic_cast<kep::TEcrParamFich&>(d).btnFonce->click();
+            return true;
+        };
+        c.btnModifType->click(); // "Autres", the only type
+    });
+    const kep::TStyleTable& type = W->Cfg()->FileTypeOf("prog.asm").Styles;
+    EXPECT_NE(type, avant);
+    EXPECT_EQ(Ed(0)->Styles(), type);
+    EXPECT_EQ(Ed(1)->Styles(), propres);
+
+    // Cancelled: nobody changes.
+    W->ExecDialog = [](QDialog& d) {
+        auto& c = dynamic_cast<kep::TEcrCfgDlg&>(d);
+        c.ExecDialog = [](QDialog& p) {
+            dynamic_cast<kep::TEcrParamFich&>(p).btnFonce->click();
+            return true;
+        };
+        c.btnModifType->click();
+        c.btnAnnuler->click();
+        return false;
+    };
+    W->Action("MO_Config")->trigger();
+    EXPECT_EQ(Ed(0)->Styles(), type);
 }

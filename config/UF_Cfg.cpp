@@ -122,19 +122,19 @@ bool TEcrCfg::SetTabPath(const std::string& path)
     return false;
 }
 
-bool TEcrCfg::SauveErrDefaults()
+bool TEcrCfg::SauveErrDefaults(const TErrDefaults& err)
 {
     TKepFile ini;
-    if (WriteErrDefaults(ini, Data.Err))
+    if (WriteErrDefaults(ini, err))
         return true;
     Report(QStringLiteral("Impossible d'enregistrer les paramètres par défaut :\n") + QString::fromStdString(ini.LastError()));
     return false;
 }
 
-void TEcrCfg::ChargeErrDefaults()
+void TEcrCfg::ChargeErrDefaults(TErrDefaults& err)
 {
     TKepFile ini;
-    ReadErrDefaults(ini, Data.Err);
+    ReadErrDefaults(ini, err);
 }
 
 } // namespace kep

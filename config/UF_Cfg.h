@@ -42,8 +42,9 @@ public:
     bool SetTabPath(const std::string& path);
 
     // "Définir comme paramètres par défaut" / "Charger paramètres par défaut".
-    bool SauveErrDefaults();
-    void ChargeErrDefaults();
+    // Both work on the layout given, which the dialog shows.
+    bool SauveErrDefaults(const TErrDefaults& err);
+    void ChargeErrDefaults(TErrDefaults& err);
 
     const TInfosFich& FileTypeOf(std::string_view fileName) const { return kep::FileTypeOf(Data.TypesFich, fileName); }
 

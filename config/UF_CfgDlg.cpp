@@ -3,8 +3,8 @@
 
 #include "app/UF_SelDir.h"
 #include "build/U_ErrPresets.h"
-#include "config/U_CfgDemoStyles.h"
 #include "controls/Nommage.h"
+#include "editor/UC_DessinStyles.h"
 #include "platform/Help.h"
 #include "platform/QtText.h"
 
@@ -183,7 +183,7 @@ void TEcrCfgDlg::CreeStyles(QWidget* page)
         const std::string_view nom = StyleLabel(TStyleType(st));
         DemoStyles->addItem(QString::fromUtf8(nom.data(), qsizetype(nom.size())));
     }
-    DemoStyles->setItemDelegate(new TDemoStylesDelegate(StylesDemo_, DemoStyles));
+    DemoStyles->setItemDelegate(new TDessinStyles(StylesDemo_, 2, DemoStyles));
     // Every sample whole, bold ones included, without a scroll bar.
     DemoStyles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     DemoStyles->setMinimumWidth(DemoStyles->sizeHintForColumn(0) + 2 * DemoStyles->frameWidth() + 4);
@@ -331,19 +331,11 @@ void TEcrCfgDlg::CreeErreurs(QWidget* page)
         connect(e, &QLineEdit::textChanged, this, &TEcrCfgDlg::MajPreset);
     for (QSpinBox* s : {NbrLigErr, LigMarqErr, LigMarqErr2, LigNomFich, LigNumLig})
         connect(s, &QSpinBox::valueChanged, this, &TEcrCfgDlg::MajPreset);
-    connect(btnDefautErr, &QPushButton::clicked, this, [this] {
-        // The store writes its own record: hand it what the page shows.
-        const TErrDefaults enCours = Cfg_.Data.Err;
-        Cfg_.Data.Err = LitErr();
-        Cfg_.SauveErrDefaults();
-        Cfg_.Data.Err = enCours;
-    });
+    connect(btnDefautErr, &QPushButton::clicked, this, [this] { Cfg_.SauveErrDefaults(LitErr()); });
     connect(btnChargeErr, &QPushButton::clicked, this, [this] {
-        const TErrDefaults enCours = Cfg_.Data.Err;
-        Cfg_.Data.Err = LitErr();
-        Cfg_.ChargeErrDefaults();
-        MontreErr(Cfg_.Data.Err);
-        Cfg_.Data.Err = enCours;
+        TErrDefaults err = LitErr();
+        Cfg_.ChargeErrDefaults(err);
+        MontreErr(err);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/Nommage.h"
 #include "editor/SystemColours.h"
+#include "editor/UC_DessinStyles.h"
 #include "platform/Help.h"
 
 #include <QButtonGroup>
@@ -16,12 +17,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -55,10 +54,6 @@ void GardePlace(QWidget* w)
     w->setSizePolicy(p);
 }
 
-QColor Inverse(const QColor& c)
-{
-    return QColor(c.red() ^ 0xFF, c.green() ^ 0xFF, c.blue() ^ 0xFF);
-}
 
 // The fixed-pitch families of the screen, each name once: Qt lists a family
 // once per foundry ("Name [Foundry]") when foundries share it.
@@ -99,50 +94,6 @@ QList<int> TaillesDe(const QString& famille, int courante)
     }
     return tailles;
 }
-
-// Paints each style as the editor shows it.
-class TDessinStyle : public QStyledItemDelegate {
-public:
-    TDessinStyle(const TStyleTable& styles, QObject* parent) : QStyledItemDelegate(parent), Styles_(styles) {}
-
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        const int row = index.row();
-        if (row < 0 || row >= StyleCount)
-            return;
-        const TStyleEntry& e = Styles_[std::size_t(row)];
-        const QColor fond = ResolveColour(e.Back);
-        p->save();
-        p->fillRect(option.rect, fond);
-        p->setFont(Police(option.font, e));
-        p->setPen(ResolveColour(e.Fore));
-        p->drawText(option.rect.adjusted(MargeStyle, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                    index.data(Qt::DisplayRole).toString());
-        if (option.state & QStyle::State_Selected)
-            p->fillRect(QRect(option.rect.left(), option.rect.top(), MargeStyle, option.rect.height()), Inverse(fond));
-        p->restore();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QFont f = option.font;
-        f.setBold(true);
-        const QFontMetrics fm(f);
-        return QSize(MargeStyle + fm.horizontalAdvance(index.data(Qt::DisplayRole).toString()) + 4, fm.height() + 2);
-    }
-
-private:
-    static QFont Police(QFont f, const TStyleEntry& e)
-    {
-        f.setBold(e.Style & fsBold);
-        f.setItalic(e.Style & fsItalic);
-        f.setUnderline(e.Style & fsUnderline);
-        f.setStrikeOut(e.Style & fsStrikeOut);
-        return f;
-    }
-
-    const TStyleTable& Styles_;
-};
 
 } // namespace
 
@@ -234,7 +185,7 @@ TEcrParamFich::TEcrParamFich(QWidget* parent) : QDialog(parent), Styles_(Default
     ListeStyles = Nomme(new QListWidget(gbCouleurs), "ListeStyles");
     ListeStyles->setSelectionMode(QAbstractItemView::SingleSelection);
     ListeStyles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListeStyles->setItemDelegate(new TDessinStyle(Styles_, ListeStyles));
+    ListeStyles->setItemDelegate(new TDessinStyles(Styles_, MargeStyle, ListeStyles));
     for (int i = 0; i < StyleCount; ++i)
         ListeStyles->addItem(Texte(StyleLabel(TStyleType(i))));
     {

@@ -1,5 +1,5 @@
 #pragma once
-// The desktop's side of KEP, after the freedesktop specifications: project
+// The desktop's side of KEP, after the freedesktop rules: project
 // files (".pja") known as their own MIME type and opened by KEP, with an
 // "Editer" action for the user's text editor, and a launcher of KEP on the
 // desktop. Each change takes effect at once and leaves every other entry of
@@ -51,7 +51,7 @@ std::string SupprimeRaccourci(const TXdgDirs& dirs, const std::string& exePath);
 bool RaccourciPresent(const TXdgDirs& dirs, const std::string& exePath);
 
 // A desktop entry's Exec value for these arguments (quoted and escaped as
-// the specification asks, "%" doubled) and back: the arguments of a value,
+// the Desktop Entry format asks, "%" doubled) and back: the arguments of a value,
 // field codes left as they are; empty when the value is malformed. An
 // argument that is exactly a field code ("%f") is written as that code.
 std::string ExecValue(const std::vector<std::string>& args);

@@ -40,6 +40,7 @@ class TEcrCRef;
 class TEcrAideProc;
 class TEcrAideQDX;
 class TEcrComms;
+class TEcrImprim;
 class TFindDialog;
 enum class TConfirmAnswer;
 }
@@ -167,6 +168,9 @@ public:
     kep::TChRempDlg* ChRempDlg() const;
     kep::TEcrCRef* CRef() const;
     kep::TEcrComms* Comms() const;
+    // "&Imprimer...": the print dialog, made on first use and kept.
+    void MF_ImprimerClick();
+    kep::TEcrImprim* Imprim() const;
     // The processor reference windows, null until opened or once closed.
     kep::TEcrAideProc* FenAideProc() const;
     kep::TEcrAideQDX* FenAideQDX() const;
@@ -369,6 +373,7 @@ private:
     friend class TPrinSearchHost;
 
     QPointer<kep::TEcrComms> Comms_;
+    QPointer<kep::TEcrImprim> Imprim_;
     QPointer<kep::TEcrAideProc> AideProc_;
     QPointer<kep::TEcrAideQDX> AideQDX_;
     QObject* AideMenus_ = nullptr;

@@ -97,7 +97,8 @@ void TEcrPrin::CreeMenus()
         FermePage(i, true);
     });
     M_Fichier->addSeparator();
-    Item(M_Fichier, "MF_Imprime", QStringLiteral("&Imprimer..."), false);
+    connect(Item(M_Fichier, "MF_Imprime", QStringLiteral("&Imprimer..."), false), &QAction::triggered, this,
+            &TEcrPrin::MF_ImprimerClick);
     M_Fichier->addSeparator();
     connect(Item(M_Fichier, "MF_Quitter", QStringLiteral("&Quitter (sans nettoyage)"), false, QStringLiteral("Alt+X"),
                  true),
@@ -433,7 +434,7 @@ void TEcrPrin::MasqueProtege(bool masque)
 void TEcrPrin::ActiveMenusFichier(bool active)
 {
     for (const char* name : {"MF_NouvVue", "MF_Ferme", "MF_Enreg", "MF_EnregSous", "MF_ToutEnreg", "M_Edition",
-                             "M_Chercher", "MO_Police", "MO_PropFich", "MO_PropVue"})
+                             "M_Chercher", "MO_Police", "MO_PropFich", "MO_PropVue", "MF_Imprime"})
         if (QAction* a = Action(name))
             a->setEnabled(active);
     TabBar->setEnabled(active);

@@ -2,6 +2,7 @@
 // The editor control: paints a TTextBuffer with its colouring, margin,
 // markers, selection and caret, scrolls it, and maps keys and the mouse onto
 // the buffer's commands.
+#include "editor/PageImpr.h"
 #include "editor/TextBuffer.h"
 #include "editor/U_SyntaxeStyles.h"
 
@@ -48,6 +49,8 @@ public:
     // The commands keys and menus reach; the source document adds to them.
     virtual void TypeChar(unsigned char c);
     virtual void PasteFromClipboard();
+    // Draws one printed page of the text; returns the lines printed.
+    int PrintLines(TPageImpr& page) const { return ImprimePage(Buffer_, page); }
 
     // Text position under a point of the viewport; 'round' picks the nearest
     // character boundary (caret placement), else the character under it.

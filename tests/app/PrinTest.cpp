@@ -260,7 +260,7 @@ TEST_F(TPrinFixture, MenuTreeCaptionsShortcutsAndProtectionMarks)
         EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(it.Shortcut))) << it.Name;
         EXPECT_EQ(a->property("tag").toInt() & 1, it.P ? 1 : 0) << it.Name;
     }
-    // Commands of later parts are there but cannot be used yet.
+    // The converter cannot be used yet; printing waits for an open file.
     for (const char* name : {"MF_Imprime", "MD_Convertisseur"})
         EXPECT_FALSE(W->Action(name)->isEnabled()) << name;
     EXPECT_TRUE(W->Action("MO_Config")->isEnabled());

@@ -36,21 +36,37 @@ const std::string& Source()
     return text;
 }
 
-struct TWriter {
-    QTemporaryDir Dir;
-    QPdfWriter Writer;
-    TWriter() : Writer(Dir.filePath(QStringLiteral("b.pdf")))
-    {
-        Writer.setResolution(1200);
-        Writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    }
-};
-
 QFont Police()
 {
     QFont f(QStringLiteral("DejaVu Sans Mono"));
     f.setPointSize(10);
     return f;
+}
+
+// A PDF writer at 1200 dpi on A4 with a painter in the printing font.
+struct TWriter {
+    QTemporaryDir Dir;
+    QPdfWriter Writer;
+    QPainter Painter;
+    int LineHeight = 0;
+    double Ascent = 0;
+    TWriter() : Writer(Dir.filePath(QStringLiteral("b.pdf")))
+    {
+        Writer.setResolution(1200);
+        Writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        Painter.begin(&Writer);
+        Painter.setFont(Police());
+        const QFontMetricsF fm(Police(), &Writer);
+        LineHeight = int(std::ceil(fm.height()));
+        Ascent = fm.ascent();
+    }
+};
+
+constexpr int kLeft = 236, kTop = 236, kRight = 9917 - 236, kBottom = 14033 - 236;
+
+void Report(benchmark::State& state, int pages)
+{
+    state.counters["pages/s"] = benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_PrintLines(benchmark::State& state)
@@ -60,19 +76,16 @@ void BM_PrintLines(benchmark::State& state)
     int pages = 0;
     for (auto _ : state) {
         TWriter w;
-        QPainter p(&w.Writer);
-        p.setFont(Police());
-        const QFontMetricsF fm(Police(), &w.Writer);
         TPageImpr page;
-        page.Canvas = &p;
-        page.Gauche = 236;
-        page.Haut = 236;
-        page.Droite = 9917 - 236;
-        page.Bas = 14033 - 236;
-        page.HauteurLigne = int(std::ceil(fm.height()));
+        page.Canvas = &w.Painter;
+        page.Gauche = kLeft;
+        page.Haut = kTop;
+        page.Droite = kRight;
+        page.Bas = kBottom;
+        page.HauteurLigne = w.LineHeight;
         page.LargeurNum = 6;
         page.NumPage = 1;
-        const int perPage = (page.Bas - page.Haut) / page.HauteurLigne;
+        const int perPage = (kBottom - kTop) / w.LineHeight;
         int left = b.LineCount();
         pages = 0;
         while (left > 0) {
@@ -82,9 +95,9 @@ void BM_PrintLines(benchmark::State& state)
             if (left > 0)
                 w.Writer.newPage();
         }
-        p.end();
+        w.Painter.end();
     }
-    state.counters["pages/s"] = benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate);
+    Report(state, pages);
 }
 
 // The floor: each line converted and drawn at once, no tabs, numbers or cut.
@@ -95,22 +108,19 @@ void BM_DrawTextFloor(benchmark::State& state)
     int pages = 0;
     for (auto _ : state) {
         TWriter w;
-        QPainter p(&w.Writer);
-        p.setFont(Police());
-        const QFontMetricsF fm(Police(), &w.Writer);
-        const int h = int(std::ceil(fm.height()));
-        const int perPage = (14033 - 472) / h;
+        const int perPage = (kBottom - kTop) / w.LineHeight;
         pages = 0;
         for (int i = 0; i < b.LineCount();) {
             for (int n = 0; n < perPage && i < b.LineCount(); ++n, ++i)
-                p.drawText(QPointF(236, 236 + n * h + fm.ascent()), QString::fromLatin1(b.GetLine(i)));
+                w.Painter.drawText(QPointF(kLeft, kTop + n * w.LineHeight + w.Ascent),
+                                   QString::fromLatin1(b.GetLine(i)));
             ++pages;
             if (i < b.LineCount())
                 w.Writer.newPage();
         }
-        p.end();
+        w.Painter.end();
     }
-    state.counters["pages/s"] = benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate);
+    Report(state, pages);
 }
 
 BENCHMARK(BM_PrintLines)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();

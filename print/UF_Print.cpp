@@ -406,19 +406,6 @@ void TEcrImprim::MargeQuittee()
     MajNombrePages();
 }
 
-TModeImpr TEcrImprim::Mode() const
-{
-    if (rbGroupe->isChecked())
-        return TModeImpr::Groupe;
-    if (rbSelection->isChecked())
-        return TModeImpr::Selection;
-    if (rbLignes->isChecked())
-        return TModeImpr::Lignes;
-    if (rbVue->isChecked())
-        return TModeImpr::Vue;
-    return TModeImpr::Tout;
-}
-
 TPlageLignes TEcrImprim::Plage() const
 {
     TPlageLignes p;

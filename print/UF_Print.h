@@ -60,9 +60,7 @@ public:
 
     TImprimante* Imprimante() const { return Imprimante_.get(); }
     const TMetriquesImpr& Metriques() const { return Metriques_; }
-    const TMargesMm& MargesMin() const { return MargesMin_; }
     TMargesMm Marges() const;
-    TModeImpr Mode() const;
     TPlageLignes Plage() const;
     // Lines per page with the current settings; 0 when none fits.
     int LignesParPage() const { return LignesParPage_; }

@@ -62,9 +62,6 @@ int AjusteTaille(double cibleCellule, int taille, const std::function<double(int
 // nothing is to fit.
 double CibleCellule(const TMetriquesImpr& m, const TMargesMm& marges, int colonnes);
 
-// What the dialog prints.
-enum class TModeImpr { Tout, Selection, Lignes, Vue, Groupe };
-
 // First and last line (1-based) a range choice stands for.
 struct TPlageLignes {
     std::int64_t Debut = 1, Fin = 0;

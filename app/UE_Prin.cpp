@@ -6,8 +6,8 @@
 #include "build/UF_Make.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
+#include "editor/UC_Conv.h"
 #include "editor/UF_CRef.h"
-#include <QListWidget>
 #include "platform/QtText.h"
 #include "platform/DesktopLink.h"
 #include "platform/FileIo.h"
@@ -24,6 +24,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -120,9 +121,17 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
     Guide_->hide();
 
     // 1. The sources list.
-    Sources_ = new TSources(PanneauDroit);
+    Splitter2 = new QSplitter(Qt::Vertical, PanneauDroit);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->setHandleWidth(3);
+    Splitter2->setChildrenCollapsible(false);
+    pl->addWidget(Splitter2);
+    Sources_ = new TSources(Splitter2);
     Sources_->setObjectName(QStringLiteral("Sources"));
-    pl->addWidget(Sources_);
+    Sources_->setMinimumHeight(10);
+    Splitter2->addWidget(Sources_);
+    // The converter keeps its height when the window grows.
+    Splitter2->setStretchFactor(0, 1);
     Sources_->PopupMenu = PM_Sources;
     Sources_->OnPageChange = [this](int i) { ChoisitPage(i); };
     PageCourante = nullptr;
@@ -395,6 +404,12 @@ void TEcrPrin::AssigneEditeur(TEditeur* ed)
     ed->OnReferences = [this](const std::string& word) { ListeReferences(word); };
     ed->OnOccurrenceClick = [this, ed](int line, const std::string& word) { VaOccurrence(ed, line, word); };
     ed->OnMarginClick = [this, ed] { MontreCode(ed); };
+    ed->OnConverterWord = [this](TEditeur* from, const std::string& word) {
+        if (!Conv_)
+            return;
+        Conv_->SetTarget(from);
+        Conv_->SetValue(word);
+    };
     // Too large for the undo history: the user decides, knowing what goes.
     ed->Buffer().OnCannotStoreUndo = [this] {
         return AskConfirm(QStringLiteral("Cette modification est trop grande pour être annulée ; l'historique "

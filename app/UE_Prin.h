@@ -40,6 +40,7 @@ class TEcrCRef;
 class TEcrAideProc;
 class TEcrAideQDX;
 class TEcrComms;
+class TEcrConv;
 class TEcrImprim;
 class TFindDialog;
 enum class TConfirmAnswer;
@@ -168,6 +169,10 @@ public:
     kep::TChRempDlg* ChRempDlg() const;
     kep::TEcrCRef* CRef() const;
     kep::TEcrComms* Comms() const;
+    // "C&onvertisseur": docks the number converter under the sources list,
+    // or removes it. Conv() is null while it is not there.
+    void MD_ConvertisseurClick();
+    kep::TEcrConv* Conv() const;
     // "&Imprimer...": the print dialog, made on first use and kept.
     void MF_ImprimerClick();
     kep::TEcrImprim* Imprim() const;
@@ -305,6 +310,8 @@ private:
     // The serial terminal (F9), one at a time.
     void MD_CommsClick();
     void FermeComms();
+    void OuvreConv();
+    void FermeConv(); // writes its settings to the project it belongs to
     // Aide: the help topics of the items, the processor reference windows.
     void CreeAide();
     void SuitAideMenu(QMenu* menu); // F1 in a menu made later
@@ -373,6 +380,8 @@ private:
     friend class TPrinSearchHost;
 
     QPointer<kep::TEcrComms> Comms_;
+    QSplitter* Splitter2; // the sources list above, the converter below
+    QPointer<kep::TEcrConv> Conv_;
     QPointer<kep::TEcrImprim> Imprim_;
     QPointer<kep::TEcrAideProc> AideProc_;
     QPointer<kep::TEcrAideQDX> AideQDX_;

@@ -67,9 +67,10 @@ void TEcrPrin::MP_ArchiverClick()
         if (!dlg.Resultat.CopieFaite) {
             ShowMessage(QStringLiteral("La copie n'a pas été faite : le travail continue sur le projet actuel."));
         } else {
-            if (ProjetProtege)
+            if (ProjetProtege) {
+                FermeConv(); // it belongs to the project it leaves
                 FermeTout();
-            else if (!FermeProjet()) {
+            } else if (!FermeProjet()) {
                 dlg.EcritOptions();
                 return;
             }

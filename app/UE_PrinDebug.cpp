@@ -1,11 +1,12 @@
 // The code look-ups: the code generated for a line ("&Montre code généré",
 // Ctrl+N, and a click in an editor's margin), the line a number had when
 // the file was loaded or saved ("&Trouve la ligne originale...", Ctrl+L),
-// and the program image viewer.
+// the program image viewer and the number converter.
 #include "app/UE_Prin.h"
 
 #include "build/UF_ViewCod.h"
 #include "build/U_ScanObj.h"
+#include "editor/UC_Conv.h"
 #include "editor/UC_Sources.h"
 #include "editor/UF_NumLig.h"
 #include "editor/U_Edit.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
+#include <QSplitter>
 
 void TEcrPrin::CreeDebug()
 {
@@ -29,6 +31,7 @@ void TEcrPrin::CreeDebug()
     wire("MC_TrouveLigOrg", &TEcrPrin::MC_TrouveLigOrgClick);
     wire("MD_CodView", &TEcrPrin::MD_CodViewClick);
     wire("MD_Comms", &TEcrPrin::MD_CommsClick);
+    wire("MD_Convertisseur", &TEcrPrin::MD_ConvertisseurClick);
 }
 
 void TEcrPrin::MontreCode(TEditeur* ed)
@@ -108,4 +111,61 @@ void TEcrPrin::FermeComms()
     // Closing writes the settings to the project the window belongs to.
     if (Comms_)
         Comms_->close();
+}
+
+// ---- The number converter -----------------------------------------------------------
+
+kep::TEcrConv* TEcrPrin::Conv() const
+{
+    return Conv_;
+}
+
+void TEcrPrin::MD_ConvertisseurClick()
+{
+    if (Conv_)
+        FermeConv();
+    else
+        OuvreConv();
+}
+
+void TEcrPrin::OuvreConv()
+{
+    if (Conv_)
+        return;
+    auto* w = new kep::TEcrConv(Splitter2);
+    Conv_ = w;
+    if (!kep::NomProjet.empty()) {
+        kep::TProjFile ini;
+        w->ReadSettings(ini);
+    }
+    w->CurrentEditor = [this] { return EditeurCourant(); };
+    Splitter2->addWidget(w);
+    Splitter2->setStretchFactor(1, 0);
+    // The sources list keeps what the converter does not take, and at
+    // least the splitter's minimum.
+    const int total = Splitter2->height() - Splitter2->handleWidth();
+    const int h = std::max(10, std::min(w->WantedHeight(), total - 10));
+    Splitter2->setSizes({std::max(10, total - h), h});
+    if (QWidget* handle = Splitter2->handle(1)) {
+        handle->setAutoFillBackground(true);
+        QPalette pal = handle->palette();
+        pal.setColor(QPalette::Window, pal.color(QPalette::Dark));
+        handle->setPalette(pal);
+    }
+    w->show();
+}
+
+void TEcrPrin::FermeConv()
+{
+    if (!Conv_)
+        return;
+    kep::TEcrConv* w = Conv_;
+    if (!ProjetProtege && !kep::NomProjet.empty()) {
+        kep::TProjFile ini;
+        if (!w->WriteSettings(ini))
+            ShowError(kep::PathToQString(kep::NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") +
+                      QString::fromStdString(ini.LastError()));
+    }
+    Conv_ = nullptr;
+    delete w;
 }

@@ -92,6 +92,8 @@ bool TEcrPrin::ChargeProjet()
         Splitter1->setSizes({std::max(1, total - *g.Separ - 3), *g.Separ});
         PanneauDroit->resize(*g.Separ, PanneauDroit->height());
     }
+    if (g.ConvVisible)
+        OuvreConv();
     kep::ReadSessionErr(ini, Cfg_->Data.Err);
 
     // The reopen list.
@@ -208,7 +210,7 @@ kep::TSessionState TEcrPrin::EtatSession() const
     const std::string folder = kep::FolderOf(NomProjet);
     s.MakeFile = NomMakeFile.empty() ? std::string() : kep::RelativePath(folder, NomMakeFile);
     s.ProgFile = NomProgFile;
-    s.ConvVisible = false;
+    s.ConvVisible = Conv() != nullptr;
     s.Err = Cfg_->Data.Err;
     s.Closed = Reopen_.Items();
     for (int i = 0; i < Sources_->Count(); ++i) {
@@ -279,6 +281,7 @@ bool TEcrPrin::FermeProjet()
     if (!DemandeSauveModifies())
         return false;
     SauveProjet();
+    FermeConv();
     FermeFenetresRecherche();
     FermeComms();
     FermeAides();
@@ -312,9 +315,10 @@ void TEcrPrin::MP_ProjetClick()
     // (it comes to the front) or for a file that is no project.
     if (Instance_.RaiseOther(kep::PathToQString(chosen)) || !EstUnProjet(chosen))
         return;
-    if (ProjetProtege)
+    if (ProjetProtege) {
+        FermeConv(); // it belongs to the project it leaves
         FermeTout();
-    else if (!FermeProjet())
+    } else if (!FermeProjet())
         return;
     const std::string ancien = NomProjet;
     NomProjet = chosen;

@@ -263,9 +263,11 @@ void TEditeur::mousePressEvent(QMouseEvent* e)
     }
 }
 
-void TEditeur::ReplaceWithValue(const std::string& text)
+bool TEditeur::ReplaceWithValue(const std::string& text)
 {
     TTextBuffer& b = Buffer();
+    if (b.ReadOnly)
+        return false;
     if (b.HasSelection()) {
         const TTextPos s = b.GetSelStart();
         if (s.Col > 1) {
@@ -277,9 +279,10 @@ void TEditeur::ReplaceWithValue(const std::string& text)
     // Recorded like any edit, so that undoing earlier edits still finds
     // their text.
     const TTextPos at = b.HasSelection() ? b.GetSelStart() : b.Caret();
-    if (b.ReadOnly || !b.RecordUndo(b.GetSelText(), text, at))
-        return;
+    if (!b.RecordUndo(b.GetSelText(), text, at))
+        return false;
     b.InsertText(text);
+    return true;
 }
 
 void TEditeur::contextMenuEvent(QContextMenuEvent* e)

@@ -56,8 +56,9 @@ public:
     std::function<void(TEditeur*, const std::string& word)> OnConverterWord;
 
     // Replaces the selection by a converted value, with a "$" or "%" prefix
-    // in front of it taken along.
-    void ReplaceWithValue(const std::string& text);
+    // in front of it taken along, as one undo step. False in a read-only
+    // document or when the step was refused.
+    bool ReplaceWithValue(const std::string& text);
 
     // Fills the context menu for a click at a viewport point, above the
     // menu's first separator (the items of a previous call are removed).

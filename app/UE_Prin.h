@@ -41,6 +41,7 @@ class TEcrAideProc;
 class TEcrAideQDX;
 class TEcrComms;
 class TEcrConv;
+class TIniFilePlus;
 class TEcrImprim;
 class TFindDialog;
 enum class TConfirmAnswer;
@@ -71,6 +72,8 @@ public:
     bool EstUnProjet(const std::string& path);
     bool ChargeProjet();
     void SauveProjet();
+    // The project file could not be written: says so, with the system's reason.
+    void ProjetNonSauve(const kep::TIniFilePlus& ini);
     bool FermeProjet();
     // Asks about each modified document, as closing does; false when the
     // user cancels.

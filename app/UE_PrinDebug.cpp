@@ -91,8 +91,7 @@ void TEcrPrin::MD_CommsClick()
                 return;
             kep::TProjFile ini;
             if (!c.EcritReglages(ini))
-                ShowError(kep::PathToQString(kep::NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") +
-                          QString::fromStdString(ini.LastError()));
+                ProjetNonSauve(ini);
         };
         w->show();
         // Reading connects, and the messages of that go into the window.
@@ -163,8 +162,7 @@ void TEcrPrin::FermeConv()
     if (!ProjetProtege && !kep::NomProjet.empty()) {
         kep::TProjFile ini;
         if (!w->WriteSettings(ini))
-            ShowError(kep::PathToQString(kep::NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") +
-                      QString::fromStdString(ini.LastError()));
+            ProjetNonSauve(ini);
     }
     Conv_ = nullptr;
     delete w;

@@ -257,8 +257,13 @@ void TEcrPrin::SauveProjet()
     if (!kep::WriteSession(ini, s, [cfg](const std::string& nom) -> const kep::TStyleTable& {
             return cfg->FileTypeOf(nom).Styles;
         }))
-        ShowError(kep::PathToQString(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + QString::fromStdString(ini.LastError()));
+        ProjetNonSauve(ini);
     SauveFenetresRecherche();
+}
+
+void TEcrPrin::ProjetNonSauve(const kep::TIniFilePlus& ini)
+{
+    ShowError(kep::PathToQString(NomProjet) + QStringLiteral(" n'a pu être sauvé.\n") + QString::fromStdString(ini.LastError()));
 }
 
 bool TEcrPrin::DemandeSauveModifies()

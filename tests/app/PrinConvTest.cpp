@@ -16,23 +16,24 @@ namespace {
 
 class TPrinConv : public TPrinFixture {
 protected:
-    // Clicks the middle of the character at (line, col), 1-based column.
-    void ClickAt(TEditeur* ed, int line, int col)
+    // The middle of the character at (line, col), 1-based column.
+    static QPoint PointAt(TEditeur* ed, int line, int col)
     {
         const std::string text = ed->Buffer().GetLine(line);
         const int x = ed->TextLeft() + (ed->Buffer().PixelOfCol(text, col) + ed->Buffer().PixelOfCol(text, col + 1)) / 2;
         const int y = (line - ed->Buffer().TopLine()) * ed->LineHeight() + ed->LineHeight() / 2;
-        QTest::mouseClick(ed->viewport(), Qt::LeftButton, {}, QPoint(x, y));
+        return QPoint(x, y);
+    }
+    void ClickAt(TEditeur* ed, int line, int col)
+    {
+        QTest::mouseClick(ed->viewport(), Qt::LeftButton, {}, PointAt(ed, line, col));
     }
     // A double click there, which selects the word. The window system
     // sends a press first; QTest on a widget sends only the double click.
     void DoubleClickAt(TEditeur* ed, int line, int col)
     {
         ClickAt(ed, line, col);
-        const std::string text = ed->Buffer().GetLine(line);
-        const int x = ed->TextLeft() + (ed->Buffer().PixelOfCol(text, col) + ed->Buffer().PixelOfCol(text, col + 1)) / 2;
-        const int y = (line - ed->Buffer().TopLine()) * ed->LineHeight() + ed->LineHeight() / 2;
-        QTest::mouseDClick(ed->viewport(), Qt::LeftButton, {}, QPoint(x, y));
+        QTest::mouseDClick(ed->viewport(), Qt::LeftButton, {}, PointAt(ed, line, col));
     }
     QStringList Shown()
     {

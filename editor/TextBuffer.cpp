@@ -2,6 +2,8 @@
 // commands and the undo history are in TextBufferEdit.cpp.
 #include "editor/TextBuffer.h"
 
+#include "editor/LineSplitter.h"
+
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 
@@ -11,14 +13,6 @@
 #include <functional>
 
 namespace {
-
-// End of the line starting at i: the first CR or LF, or the end.
-std::size_t LineEnd(std::string_view text, std::size_t i)
-{
-    while (i < text.size() && text[i] != '\r' && text[i] != '\n')
-        ++i;
-    return i;
-}
 
 unsigned char UpperAscii(unsigned char c)
 {
@@ -62,12 +56,9 @@ void TTextBuffer::TrackWidth(int oldWidth, int newWidth)
 void TTextBuffer::StoreLine(std::int32_t i, std::string_view text)
 {
     TLineRec& rec = Lines_[std::size_t(i)];
+    if (WidthsValid_)
+        TrackWidth(LineWidth(rec.Text), LineWidth(text));
     rec.Text.assign(text);
-    if (WidthsValid_) {
-        int w = LineWidth(rec.Text);
-        TrackWidth(rec.Width, w);
-        rec.Width = w;
-    }
     LowerStateValid(i);
 }
 
@@ -76,10 +67,8 @@ void TTextBuffer::StoreInsertLine(std::int32_t i, std::string text)
     TLineRec rec;
     rec.Text = std::move(text);
     rec.LineId = ++NextLineId_;
-    if (WidthsValid_) {
-        rec.Width = LineWidth(rec.Text);
-        TrackWidth(-1, rec.Width);
-    }
+    if (WidthsValid_)
+        TrackWidth(-1, LineWidth(rec.Text));
     Lines_.insert(Lines_.begin() + i, std::move(rec));
     LowerStateValid(i);
 }
@@ -90,7 +79,7 @@ void TTextBuffer::StoreEraseLines(std::int32_t first, std::int32_t count)
         return;
     if (WidthsValid_)
         for (std::int32_t i = first; i < first + count; ++i)
-            TrackWidth(Lines_[std::size_t(i)].Width, -1);
+            TrackWidth(LineWidth(Lines_[std::size_t(i)].Text), -1);
     Lines_.erase(Lines_.begin() + first, Lines_.begin() + first + count);
     if (Lines_.empty())
         Lines_.push_back(TLineRec{});
@@ -172,38 +161,23 @@ void TTextBuffer::SetAllText(std::string_view text)
 
 void TTextBuffer::SetLines(std::string_view text, bool keepNul)
 {
-    // Splitting straight into a fresh table gives the same lines as inserting
-    // the text at (0, 1) of an empty one, without moving lines around.
     if (!keepNul)
         text = text.substr(0, std::min(text.size(), text.find('\0')));
     HoldsNul_ = keepNul && text.find('\0') != std::string_view::npos;
-    std::vector<TLineRec> lines;
-    lines.reserve(std::max<std::size_t>(100, std::count(text.begin(), text.end(), '\n') + 1));
-    std::size_t i = 0;
-    for (;;) {
-        std::size_t end = LineEnd(text, i);
-        TLineRec rec;
-        rec.Text.assign(text.substr(i, end - i));
-        rec.LineId = std::int32_t(lines.size());
-        lines.push_back(std::move(rec));
-        if (end >= text.size())
-            break;
-        i = end;
-        if (text[i] == '\r')
-            ++i;
-        if (i < text.size() && text[i] == '\n')
-            ++i;
-        if (i >= text.size()) {
-            TLineRec last;
-            last.LineId = std::int32_t(lines.size());
-            lines.push_back(std::move(last));
-            break;
-        }
-    }
+    TLineSplitter splitter(Metrics_, text.size());
+    splitter.Add(text);
+    std::vector<TLineRec> lines = splitter.Finish();
+    AdoptLines(std::move(lines), splitter.WidthCounts());
+}
+
+void TTextBuffer::AdoptLines(std::vector<TLineRec> lines, std::map<int, std::int32_t> widthCounts)
+{
     Lines_ = std::move(lines);
     NextLineId_ = LineCount();
-    WidthsValid_ = false;
-    WidthCount_.clear();
+    WidthCount_ = std::move(widthCounts);
+    WidthsValid_ = true;
+    WidthsCharWidth_ = Metrics_.CharWidth;
+    WidthsTabStops_ = Metrics_.TabStops;
     StateValidBefore_ = 0;
     TEditView& v = View();
     v.Caret = TTextPos{0, 1};
@@ -224,20 +198,35 @@ bool TTextBuffer::LoadFromFile(const std::string& name)
 {
     if (!kep::FileExists(name))
         return false;
-    std::string bytes;
-    if (!kep::ReadWholeFile(name, bytes))
+    // The file is cut into lines as it is read: a large file is never held
+    // whole beside its lines, and each piece is split while in the cache.
+    TLineSplitter splitter(Metrics_, std::size_t(kep::FileSize(name)));
+    bool nul = false;
+    std::string oem;
+    const bool read = kep::ReadFileInPieces(name, [&](std::string_view piece) {
+        if (OemFile) {
+            oem.resize(piece.size());
+            for (std::size_t i = 0; i < piece.size(); ++i)
+                oem[i] = char(kep::OemToAnsiByte(static_cast<unsigned char>(piece[i])));
+            piece = oem;
+        }
+        nul = nul || std::memchr(piece.data(), '\0', piece.size());
+        splitter.Add(piece);
+    });
+    if (!read)
         return false;
     if (kep::IsReadOnlyFile(name))
         ReadOnly = true;
-    if (OemFile)
-        bytes = kep::OemToAnsi(bytes);
-    SetLines(bytes, true);
+    std::vector<TLineRec> lines = splitter.Finish();
+    HoldsNul_ = nul;
+    AdoptLines(std::move(lines), splitter.WidthCounts());
     if (HoldsNul_)
         ReadOnly = true;
-    // Records of the previous text would act on the new one.
+    // Records of the previous text would act on the new one. The fresh table
+    // is numbered from 0 already.
     Undo_.Reset();
     FlagMarks_.clear();
-    MarkSaved();
+    MarkUnmodified();
     ScrollBarsChanged();
     RepaintAll();
     return true;
@@ -299,6 +288,11 @@ void TTextBuffer::MarkSaved()
     for (std::size_t i = 0; i < Lines_.size(); ++i)
         Lines_[i].LineId = std::int32_t(i);
     NextLineId_ = LineCount();
+    MarkUnmodified();
+}
+
+void TTextBuffer::MarkUnmodified()
+{
     StateValidBefore_ = 0;
     SavedDepth_ = Undo_.Count();
     SetModified(false);
@@ -503,23 +497,26 @@ std::int32_t TTextBuffer::GoToLineId(std::int32_t id)
 // ---------------------------------------------------------------------------
 // Geometry and scrolling
 
+int TextPixelWidth(std::string_view text, const TEditMetrics& m)
+{
+    const int cw = m.CharWidth;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    int x = 0;
+    // From tab to tab: the characters between them are whole cells.
+    while (const auto* tab = static_cast<const char*>(std::memchr(p, '\t', std::size_t(end - p)))) {
+        x += int(tab - p) * cw;
+        auto it = std::upper_bound(m.TabStops.begin(), m.TabStops.end(), x);
+        x = it != m.TabStops.end() ? *it : x + 2 * cw;
+        p = tab + 1;
+    }
+    return x + int(end - p) * cw;
+}
+
 int TTextBuffer::PixelOfCol(std::string_view line, std::int32_t col) const
 {
-    const int cw = Metrics_.CharWidth;
-    std::size_t n = std::min<std::size_t>(line.size(), std::size_t(std::max(col - 1, 0)));
-    if (!std::memchr(line.data(), '\t', n))
-        return int(n) * cw;
-    int x = 0;
-    const auto& stops = Metrics_.TabStops;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (line[i] == '\t') {
-            auto it = std::upper_bound(stops.begin(), stops.end(), x);
-            x = it != stops.end() ? *it : x + 2 * cw;
-        } else {
-            x += cw;
-        }
-    }
-    return x;
+    const std::size_t n = std::min<std::size_t>(line.size(), std::size_t(std::max(col - 1, 0)));
+    return TextPixelWidth(line.substr(0, n), Metrics_);
 }
 
 std::int32_t TTextBuffer::ColAtPixel(std::string_view line, int x) const
@@ -550,8 +547,10 @@ int TTextBuffer::LineWidth(std::string_view line) const
 void TTextBuffer::MetricsChanged()
 {
     std::sort(Metrics_.TabStops.begin(), Metrics_.TabStops.end());
-    WidthsValid_ = false;
-    WidthCount_.clear();
+    if (Metrics_.CharWidth != WidthsCharWidth_ || Metrics_.TabStops != WidthsTabStops_) {
+        WidthsValid_ = false;
+        WidthCount_.clear();
+    }
     PlaceCaret();
     ScrollBarsChanged();
     RepaintAll();
@@ -561,11 +560,11 @@ int TTextBuffer::MaxLineWidth()
 {
     if (!WidthsValid_) {
         WidthCount_.clear();
-        for (auto& rec : Lines_) {
-            rec.Width = LineWidth(rec.Text);
-            ++WidthCount_[rec.Width];
-        }
+        for (const auto& rec : Lines_)
+            ++WidthCount_[LineWidth(rec.Text)];
         WidthsValid_ = true;
+        WidthsCharWidth_ = Metrics_.CharWidth;
+        WidthsTabStops_ = Metrics_.TabStops;
     }
     return WidthCount_.empty() ? 0 : WidthCount_.rbegin()->first;
 }

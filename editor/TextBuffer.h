@@ -18,11 +18,13 @@
 #include <string_view>
 #include <vector>
 
+// 40 bytes beside the text: a million-line file touches every byte of its
+// table when it loads. A line's pixel width is measured again when it changes
+// rather than kept here.
 struct TLineRec {
     std::string Text;
     std::int32_t LineId = 0;
     std::int32_t State = 0;
-    std::int32_t Width = -1; // pixel width, -1 while unknown
 };
 
 struct TEditView {
@@ -48,6 +50,10 @@ struct TEditMetrics {
     int TextLeft = 21;
     std::vector<int> TabStops{112, 184, 328, 384, 440, 560};
 };
+
+// Pixel width of a text drawn from x = 0: a tab goes to the next tab stop, or
+// two characters on past the last one.
+int TextPixelWidth(std::string_view text, const TEditMetrics& m);
 
 // What the widget must repaint or refresh after a command.
 class TTextBufferListener {
@@ -253,6 +259,8 @@ private:
     // Fresh line table from the text (no read-only check, no undo); without
     // keepNul the text ends at its first NUL.
     void SetLines(std::string_view text, bool keepNul);
+    // Takes a table the splitter made, with its line widths, as the text.
+    void AdoptLines(std::vector<TLineRec> lines, std::map<int, std::int32_t> widthCounts);
     // Replaces the selection by the text (no read-only check, no undo).
     void ReplaceSelection(std::string_view text);
     TTextPos InsertAt(TTextPos pos, std::string_view text);
@@ -272,6 +280,8 @@ private:
     void RepaintAll();
     void ScrollBarsChanged();
     void InvalidateSavedPoint() { SavedDepth_ = -1; }
+    // The current text becomes the saved one, its line identities kept.
+    void MarkUnmodified();
     // The OemFile flag that undoing the step at depth `Depth` gives back.
     struct TFlagMark {
         int Depth;
@@ -301,6 +311,10 @@ private:
     TEditMetrics Metrics_;
     bool WidthsValid_ = false;
     std::map<int, std::int32_t> WidthCount_; // width -> number of lines
+    // The character width and tab stops the widths were measured with: a
+    // resize changes neither and keeps them.
+    int WidthsCharWidth_ = 0;
+    std::vector<int> WidthsTabStops_;
 
     TTextBufferListener* Listener_ = nullptr;
     TMemoryClipboard OwnClipboard_;

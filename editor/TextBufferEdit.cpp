@@ -183,10 +183,8 @@ TTextPos TTextBuffer::InsertAt(TTextPos pos, std::string_view text)
         TLineRec rec;
         rec.Text = std::move(all[k]);
         rec.LineId = ++NextLineId_;
-        if (WidthsValid_) {
-            rec.Width = LineWidth(rec.Text);
-            TrackWidth(-1, rec.Width);
-        }
+        if (WidthsValid_)
+            TrackWidth(-1, LineWidth(rec.Text));
         recs.push_back(std::move(rec));
     }
     // One block insertion keeps long pastes linear in the table size.

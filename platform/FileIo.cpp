@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,6 +110,43 @@ bool ReadWholeFile(const std::string& path, std::string& out)
     data.resize(got);
     out = std::move(data);
     return true;
+}
+
+bool ReadFileInPieces(const std::string& path, const std::function<void(std::string_view)>& sink)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    // A quarter of a megabyte: large enough for few calls, small enough to
+    // stay in the second-level cache while the sink works on it.
+    std::unique_ptr<char[]> buffer(new char[1 << 18]);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.get(), 1 << 18);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        sink(std::string_view(buffer.get(), static_cast<size_t>(n)));
+    }
+    ::close(fd);
+    return true;
+}
+
+std::uint64_t FileSize(const std::string& path)
+{
+    struct stat st{};
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool ReplaceFileContents(const std::string& target, std::string_view data, unsigned mode, std::string* error)

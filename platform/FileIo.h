@@ -3,6 +3,7 @@
 // truncated file behind: they go to a temporary file beside the target that
 // is then renamed over it.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,12 @@ bool WriteAll(int fd, std::string_view data);
 bool IsReadOnlyFile(const std::string& path);
 // Reads the whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
+// Hands the file to the sink in pieces of a reused buffer that stays in the
+// cache, so that a large file is never held twice; false when it cannot be
+// opened or a read fails (the sink may then have seen part of it).
+bool ReadFileInPieces(const std::string& path, const std::function<void(std::string_view)>& sink);
+// The size of a regular file, 0 when missing.
+std::uint64_t FileSize(const std::string& path);
 // Replaces the file's contents atomically. A symbolic link is followed so the
 // link itself survives; an existing file keeps its permission bits. On any
 // failure the original file is left untouched and false is returned, with a

@@ -446,7 +446,8 @@ void TEcrPrin::CaretMoved()
     if (!MakeEnCours && !GardeEcrMake_ && EcrMake_)
         EcrMake_->close();
     const TTextPos c = ed->Buffer().Caret();
-    SetPanel(0, QStringLiteral("%1 : %2").arg(c.Line + 1).arg(c.Col));
+    // The column as the eye counts it: character cells, tabs expanded.
+    SetPanel(0, QStringLiteral("%1 : %2").arg(c.Line + 1).arg(ed->Buffer().CaretScreenCol()));
     // Focus coming back places the caret again without moving it: what
     // panel 3 says (the code of the line clicked in the margin) stays.
     if (ed != Panel3Editeur_ || c != Panel3Caret_)

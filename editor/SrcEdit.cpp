@@ -61,6 +61,9 @@ TSrcEdit::TSrcEdit(QWidget* parent)
     Buffer_.SetClipboard(Clipboard_.get());
     Buffer_.OnCaretMove = [this] {
         CaretOn_ = true;
+        // The bar drawn at the old place goes with its own repaint: edits and
+        // selections repaint lines, but not always the line the caret left.
+        RepaintCaret();
         emit CaretMoved();
     };
     Buffer_.OnChange = [this] { emit TextChanged(); };
@@ -94,8 +97,7 @@ TSrcEdit::TSrcEdit(QWidget* parent)
     BlinkTimer_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
     connect(&BlinkTimer_, &QTimer::timeout, this, [this] {
         CaretOn_ = !CaretOn_;
-        const TTextPos c = Buffer_.Caret();
-        viewport()->update(QRect(Buffer_.CaretX() - 1, (c.Line - Buffer_.TopLine()) * LineHeight(), 4, LineHeight()));
+        RepaintCaret();
     });
 
     SetEditorFont(QFont(QStringLiteral("Courier New"), 10));
@@ -236,6 +238,20 @@ void TSrcEdit::RepaintLines(std::int32_t first, std::int32_t last)
     const int y0 = (first - top) * LineHeight();
     const int y1 = (last - top + 1) * LineHeight();
     viewport()->update(QRect(0, y0, viewport()->width(), y1 - y0));
+}
+
+QRect TSrcEdit::CaretRect() const
+{
+    const int lh = LineHeight();
+    return QRect(Buffer_.CaretX(), (Buffer_.CaretLine() - Buffer_.TopLine()) * lh + 1, 2, lh - 2);
+}
+
+void TSrcEdit::RepaintCaret()
+{
+    // Both places: where a bar may still be drawn, and where it goes now.
+    if (!DrawnCaret_.isNull())
+        viewport()->update(DrawnCaret_);
+    viewport()->update(CaretRect());
 }
 
 void TSrcEdit::RepaintAll()
@@ -460,10 +476,30 @@ void TSrcEdit::paintEvent(QPaintEvent* e)
         p.drawLine(rx, area.top(), rx, std::min(area.bottom(), (lastText - top + 1) * lh - 1));
     }
 
+    // Text an input method is composing sits over the text at the caret,
+    // underlined, until it is committed.
+    if (!Preedit_.isEmpty() && Buffer_.CaretX() > LargMarge()) {
+        const QRect caret = CaretRect();
+        QFont f = Font_;
+        f.setUnderline(true);
+        p.setFont(f);
+        const int width = int(Preedit_.size()) * CharWidth();
+        const int y = caret.top() - 1;
+        p.fillRect(QRect(caret.left(), y, width, lh), Qt::black);
+        p.setPen(Qt::white);
+        p.drawText(caret.left(), y + Ascent_, Preedit_);
+    }
+
     // The caret: 2 pixels wide, hidden when scrolled out of the text area.
+    // What was painted over the last bar drawn no longer shows it.
+    if (e->region().contains(DrawnCaret_))
+        DrawnCaret_ = QRect();
     if (hasFocus() && CaretOn_ && Buffer_.CaretX() > LargMarge()) {
-        const int y = (Buffer_.CaretLine() - top) * lh;
-        p.fillRect(QRect(Buffer_.CaretX(), y + 1, 2, lh - 2), Qt::white);
+        const QRect caret = CaretRect();
+        if (e->region().intersects(caret)) {
+            p.fillRect(caret, Qt::white);
+            DrawnCaret_ = DrawnCaret_.isNull() ? caret : DrawnCaret_.united(caret);
+        }
     }
 }
 

@@ -59,6 +59,9 @@ public:
     std::string WordAtPoint(QPoint p, const TTextBuffer::TCharSet& set) const;
     QRect LineRect(std::int32_t line) const;
     QColor Resolve(kep::TColor c) const;
+    // Where an input method places its candidate window, and the text around
+    // the caret it may read.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 signals:
     void CaretMoved();
@@ -82,9 +85,13 @@ protected:
     bool focusNextPrevChild(bool next) override;
     bool event(QEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
 
     // Character keys after the prefix rules.
     void HandleChar(unsigned char c);
+    // Typed or committed text: each character the file's code page holds,
+    // the others refused with a beep.
+    void TypeText(const QString& text);
 
     // TTextBufferListener
     void RepaintLines(std::int32_t first, std::int32_t last) override;
@@ -96,6 +103,10 @@ protected:
 private:
     void UpdateMetrics();
     void UpdateScrollBars();
+    // The caret bar in viewport pixels, and the repaint of its old and new
+    // places.
+    QRect CaretRect() const;
+    void RepaintCaret();
     bool HandleCtrlKey(QKeyEvent* e);
     bool HandleMovementKey(int key, bool shift, bool ctrl);
     void FinishMovement(bool shift);
@@ -119,5 +130,7 @@ private:
     QTimer DragTimer_;
     QTimer BlinkTimer_;
     bool CaretOn_ = true;
+    QRect DrawnCaret_; // where bars may still be on screen, empty when none
+    QString Preedit_;  // what an input method is composing, drawn at the caret
     bool UpdatingBars_ = false;
 };

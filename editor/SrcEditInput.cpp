@@ -232,8 +232,8 @@ bool TSrcEdit::HandleCtrlKey(QKeyEvent* e)
             HandleChar('U');
         return true;
     case Qt::Key_I:
-        if (PrefixKey_)
-            HandleChar('\t');
+        // The control character of Tab: with or without a prefix it is Tab.
+        HandleChar('\t');
         return true;
     default:
         return key >= 35 && key <= 90; // other Ctrl letters are swallowed
@@ -300,6 +300,11 @@ void TSrcEdit::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
+    TypeText(text);
+}
+
+void TSrcEdit::TypeText(const QString& text)
+{
     // A character the file's code page cannot hold is refused, never
     // replaced by a look-alike.
     for (const char32_t u : text.toUcs4()) {
@@ -310,6 +315,57 @@ void TSrcEdit::keyPressEvent(QKeyEvent* e)
             QApplication::beep();
             emit InputRefused();
         }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Input methods: dead keys, compose sequences and the like commit their text
+// here instead of through key presses.
+
+void TSrcEdit::inputMethodEvent(QInputMethodEvent* e)
+{
+    const QString oldPreedit = Preedit_;
+    Preedit_ = e->preeditString();
+    if (!e->commitString().isEmpty())
+        TypeText(e->commitString());
+    if (oldPreedit != Preedit_ || !Preedit_.isEmpty()) {
+        const QRect caret = CaretRect();
+        const int width = std::max<int>(oldPreedit.size(), Preedit_.size()) * CharWidth() + 4;
+        viewport()->update(QRect(caret.left(), caret.top() - 1, width, LineHeight()));
+    }
+    e->accept();
+}
+
+QVariant TSrcEdit::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const TTextBuffer& b = Buffer_;
+    const TTextPos c = b.ClampPos(b.Caret());
+    switch (query) {
+    case Qt::ImEnabled:
+        return !b.ReadOnly;
+    case Qt::ImCursorRectangle: {
+        // In the widget's coordinates: the candidate window opens below it.
+        const QRect caret = CaretRect();
+        return QRect(viewport()->mapTo(this, caret.topLeft()), caret.size());
+    }
+    case Qt::ImFont:
+        return Font_;
+    case Qt::ImSurroundingText:
+        return kep::TextToQString(b.GetLine(c.Line), b.OemFile);
+    case Qt::ImCursorPosition:
+        return int(c.Col - 1);
+    case Qt::ImAnchorPosition: {
+        const TTextPos a = b.Anchor();
+        return b.HasSelection() && a.Line == c.Line ? int(a.Col - 1) : int(c.Col - 1);
+    }
+    case Qt::ImCurrentSelection:
+        return b.HasSelection() && b.GetSelStart().Line == b.GetSelEnd().Line
+                   ? kep::TextToQString(b.GetSelText(), b.OemFile)
+                   : QString();
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine | Qt::ImhNoPredictiveText);
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
     }
 }
 
@@ -437,5 +493,5 @@ void TSrcEdit::focusOutEvent(QFocusEvent* e)
 {
     QAbstractScrollArea::focusOutEvent(e);
     BlinkTimer_.stop();
-    viewport()->update(LineRect(Buffer_.CaretLine()));
+    RepaintCaret();
 }

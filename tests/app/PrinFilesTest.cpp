@@ -164,6 +164,21 @@ TEST_F(TPrinFiles, StatusBarFollowsTheEditor)
     W->SetPanel(3, "message");
     QTest::mouseClick(ed->viewport(), Qt::LeftButton, {}, QPoint(60, 5));
     EXPECT_EQ(W->Panel(3), "");
+
+    // The column counts character cells: a tab from column 1 reaches the
+    // first stop, and Ctrl+I is a tab too, up to the second stop.
+    QTest::keyClick(ed, Qt::Key_Insert);
+    ed->Buffer().SetCaret({0, 1});
+    QTest::keyClick(ed, Qt::Key_Home);
+    QTest::keyClick(ed, Qt::Key_Tab);
+    const int stop0 = ed->TabStop(0) / ed->CharWidth(), stop1 = ed->TabStop(1) / ed->CharWidth();
+    ASSERT_GT(stop0, 3);
+    EXPECT_EQ(W->Panel(0), QString("1 : %1").arg(stop0 + 1));
+    QTest::keyClicks(ed, "ab");
+    EXPECT_EQ(W->Panel(0), QString("1 : %1").arg(stop0 + 3));
+    QTest::keyClick(ed, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(ed->Buffer().GetLine(0).substr(0, 4), "\tab\t");
+    EXPECT_EQ(W->Panel(0), QString("1 : %1").arg(stop1 + 1));
 }
 
 TEST_F(TPrinFiles, FilesOutsideTheProjectFolderOpenReadOnly)

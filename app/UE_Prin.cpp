@@ -361,6 +361,8 @@ void TEcrPrin::OuvreFichier(const std::string& name0, const kep::TInfosFich* set
         ed->SetStyles(f.Styles);
         ed->Buffer().OemFile = f.Opts & kep::optConvDos;
         ed->FileName = name;
+        // A table line 0 names but that cannot be read is said as it opens.
+        connect(ed, &TEditeur::TableRefused, this, [this](const QString& message) { ShowError(message); });
         if (!name.empty()) {
             ed->Load();
             const bool ailleurs = !kep::SamePath(kep::FolderOf(name), kep::FolderOf(NomProjet));

@@ -5,6 +5,7 @@
 #include "platform/QtText.h"
 #include "platform/FileIo.h"
 #include "platform/Help.h"
+#include "platform/Paths.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -122,7 +124,7 @@ TEditeur::TEditeur(QWidget* parent)
     connect(this, &TSrcEdit::TextChanged, this, [this] {
         // The table follows line 0 whatever edited it.
         if (Buffer().GetLine(0) != LastFirstLine_)
-            SelectTable();
+            SelectTable(false);
     });
 }
 
@@ -133,7 +135,7 @@ bool TEditeur::Load()
         return false;
     }
     FileDate = kep::FileModTimeNs(FileName);
-    SelectTable();
+    SelectTable(true);
     return true;
 }
 
@@ -216,14 +218,69 @@ std::string TEditeur::TableFileFor(const std::string& firstLine) const
     return path + ".tab";
 }
 
-void TEditeur::SelectTable()
+namespace {
+
+bool TablesFolderExists(const std::string& table)
+{
+    std::error_code ec;
+    const auto slash = table.rfind('/');
+    return std::filesystem::is_directory(slash == std::string::npos ? std::string(".") : table.substr(0, slash + 1), ec);
+}
+
+} // namespace
+
+bool TEditeur::NamesTable(std::string_view firstLine)
+{
+    const std::string_view name = kep::TrimControls(firstLine);
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) > ' ' && c != ';';
+    });
+}
+
+std::map<std::string, std::int64_t>& TEditeur::ReportedAtOpen()
+{
+    static std::map<std::string, std::int64_t> reported;
+    return reported;
+}
+
+void TEditeur::SelectTable(bool opening)
 {
     LastFirstLine_ = Buffer().GetLine(0);
-    const std::string table = TableFileFor(std::string(kep::TrimControls(LastFirstLine_)));
-    if (kep::FileExists(table) && kep::SharedTokens().LoadTable(table)) {
-        Buffer().SetStateValidBefore(0);
-        viewport()->update();
+    std::string table = TableFileFor(std::string(kep::TrimControls(LastFirstLine_)));
+    // Sources written on Windows name their table in any case.
+    if (!kep::FileExists(table) && !TabPath.empty() && table.compare(0, TabPath.size(), TabPath) == 0) {
+        const std::string spelled = kep::ExpandName(TabPath, table.substr(TabPath.size()));
+        if (kep::FileExists(spelled))
+            table = spelled;
     }
+    std::string error;
+    if (kep::FileExists(table)) {
+        if (kep::SharedTokens().LoadTable(table, &error)) {
+            ReportedTable_.clear();
+            Buffer().SetStateValidBefore(0);
+            viewport()->update();
+            return;
+        }
+    } else if (opening && NamesTable(LastFirstLine_) && TablesFolderExists(table)) {
+        // Only when the file opens: while line 0 is typed, the names on the
+        // way to the right one are missing too. Without the tables folder
+        // itself nothing can be found: that is the configuration's business.
+        error = "Table processeur « " + table + " » introuvable.";
+    }
+    if (error.empty() || table == ReportedTable_)
+        return;
+    // A damaged table named by several files of a project is reported once
+    // as they open, again when it changes on disk.
+    const std::int64_t date = kep::FileModTimeNs(table);
+    if (opening) {
+        auto [it, fresh] = ReportedAtOpen().try_emplace(table, date);
+        if (!fresh && it->second == date)
+            return;
+        it->second = date;
+    }
+    ReportedTable_ = table;
+    // The reader writes its messages and the paths in UTF-8.
+    emit TableRefused(QString::fromUtf8(error));
 }
 
 int TEditeur::DirectiveHelpAt(QPoint viewportPoint) const

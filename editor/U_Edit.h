@@ -5,6 +5,7 @@
 #include "editor/SrcEdit.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -42,9 +43,13 @@ public:
     using TAskReload = std::function<bool(const QString& text, bool modified)>;
     bool AskReloadIfChanged(const TAskReload& ask);
 
-    // Takes the table named by line 0 for the colouring.
-    void SelectTable();
+    // Takes the table named by line 0 for the colouring. A table that cannot
+    // be read leaves the vocabulary as it was and is reported once per table
+    // named; a missing one only as the file opens, and only when line 0 is a
+    // single word (other first lines name no table).
+    void SelectTable(bool opening = false);
     std::string TableFileFor(const std::string& firstLine) const;
+    static bool NamesTable(std::string_view firstLine);
 
     // F1 on a directive: its help number, or -1 when the word is none.
     int DirectiveHelpAt(QPoint viewportPoint) const;
@@ -65,13 +70,20 @@ public:
     void PrepareContextMenu(QMenu* menu, QPoint viewportPoint);
     static constexpr int MaxOccurrences = 100;
 
+signals:
+    // What is wrong with the table line 0 names, in French, with its path.
+    void TableRefused(const QString& message);
+
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    static std::map<std::string, std::int64_t>& ReportedAtOpen();
+
     std::string LastFirstLine_;
+    std::string ReportedTable_; // the table reported last, until another is named
 };
 
 // Occurrence lines of a word for the context menu: "(n) text" captions with

@@ -6,6 +6,7 @@
 #include "platform/FileIo.h"
 
 #include <QMenu>
+#include <QSignalSpy>
 #include "support/TestDir.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,91 @@ TEST(Editeur, ProcessorTableFollowsLineZero)
     s.b().SelectRange({0, 1}, {0, 4});
     QTest::keyClicks(&s.ed, "other");
     EXPECT_EQ(kep::SharedTokens().TableName(), dir.Dir() + "/other.tab");
+    TEditeur::TabPath.clear();
+}
+
+// A table that cannot be read is said once, with its path and the reader's
+// reason, and the colours stay those of the table before.
+TEST(Editeur, UnreadableTableOnLineZeroIsReportedOnce)
+{
+    TTestDir dir;
+    fs::copy_file(KEP_SOURCE_DIR "/examples/processors/p16.tab", dir.Path("p16.tab"));
+    std::string good = Read(dir.Path("p16.tab"));
+    Write(dir.Path("bad.tab"), good.substr(0, 120)); // truncated
+    TEditeur::TabPath = dir.Dir() + "/";
+    ShownEditor<TEditeur> s;
+    QSignalSpy said(&s.ed, &TEditeur::TableRefused);
+    Write(dir.Path("t.asm"), "p16\r\n\tmovlw 1\r\n\tgoto $");
+    s.ed.FileName = dir.Path("t.asm");
+    ASSERT_TRUE(s.ed.Load());
+    EXPECT_EQ(said.count(), 0);
+    const QRect line1 = s.ed.LineRect(1);
+    const QImage before = s.ed.viewport()->grab(line1).toImage();
+
+    // Typing "bad" over "p16": "b" and "ba" name no file and say nothing.
+    s.b().SelectRange({0, 1}, {0, 4});
+    QTest::keyClicks(&s.ed, "bad");
+    ASSERT_EQ(said.count(), 1);
+    const QString message = said.takeFirst().at(0).toString();
+    EXPECT_TRUE(message.contains(QString::fromStdString(dir.Path("bad.tab")))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("invalide : "))) << message.toStdString();
+    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Path("p16.tab"));
+    kep::TStyleType style{};
+    EXPECT_GT(kep::SharedTokens().Match("MOVLW", 0, style), 0u);
+    QApplication::processEvents();
+    EXPECT_EQ(s.ed.viewport()->grab(line1).toImage(), before);
+
+    // Blanks after the name still name the same table: nothing more.
+    QTest::keyClicks(&s.ed, "  ");
+    EXPECT_EQ(said.count(), 0);
+    // Another table and back: said again.
+    s.b().SelectRange({0, 1}, {0, 6});
+    QTest::keyClicks(&s.ed, "p16");
+    EXPECT_EQ(said.count(), 0);
+    s.b().SelectRange({0, 1}, {0, 4});
+    QTest::keyClicks(&s.ed, "bad");
+    EXPECT_EQ(said.count(), 1);
+
+    // Files opening on the damaged table: the first says it, the next one
+    // opening does not, until the table changes on disk.
+    Write(dir.Path("u.asm"), "bad\r\nnop");
+    auto open = [&](const std::string& name) {
+        auto ed = std::make_unique<TEditeur>();
+        ed->FileName = dir.Path(name);
+        return ed;
+    };
+    int total = 0;
+    auto count = [&total](TEditeur& ed) {
+        QObject::connect(&ed, &TEditeur::TableRefused, [&total] { ++total; });
+    };
+    auto u1 = open("u.asm");
+    count(*u1);
+    ASSERT_TRUE(u1->Load());
+    auto u2 = open("u.asm");
+    count(*u2);
+    ASSERT_TRUE(u2->Load());
+    EXPECT_EQ(total, 1);
+    Write(dir.Path("bad.tab"), good.substr(0, 60));
+    fs::last_write_time(dir.Path("bad.tab"), fs::last_write_time(dir.Path("bad.tab")) + std::chrono::seconds(2));
+    auto u3 = open("u.asm");
+    count(*u3);
+    ASSERT_TRUE(u3->Load());
+    EXPECT_EQ(total, 2);
+
+    // A single word naming no file is said as the file opens; a first line
+    // of several words or a comment names no table.
+    Write(dir.Path("m.asm"), "p18\r\nnop");
+    Write(dir.Path("c.asm"), "; demo\r\nnop");
+    Write(dir.Path("l.asm"), "\tlist p=16f84\r\nnop");
+    QString missing;
+    for (const char* name : {"m.asm", "c.asm", "l.asm"}) {
+        auto ed = open(name);
+        QObject::connect(ed.get(), &TEditeur::TableRefused, [&](const QString& m) { missing += m + "|"; });
+        ASSERT_TRUE(ed->Load());
+    }
+    EXPECT_EQ(missing, QStringLiteral("Table processeur « ") + QString::fromStdString(dir.Path("p18.tab")) +
+                           QStringLiteral(" » introuvable.|"));
+    EXPECT_EQ(kep::SharedTokens().TableName(), dir.Path("p16.tab"));
     TEditeur::TabPath.clear();
 }
 

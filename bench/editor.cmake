@@ -10,3 +10,8 @@ if(NOT KEP_ONLY_MODELS)
     message(STATUS "QScintilla not found: bench_editor_compare is not built")
   endif()
 endif()
+
+# A typed key with accessibility on, in a large file against a small one.
+if(NOT KEP_ONLY_MODELS)
+  kep_add_bench(bench_editor_access SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/editor_access.cpp LIBS kep_editor Qt6::Widgets)
+endif()

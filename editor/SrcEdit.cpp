@@ -2,6 +2,8 @@
 
 #include "editor/LineStates.h"
 #include "editor/MarkerGlyphs.h"
+#include "editor/SrcEditAccess.h"
+#include "editor/TextChanges.h"
 #include "editor/SystemColours.h"
 #include "editor/U_Syntaxe.h"
 #include "platform/QtText.h"
@@ -57,6 +59,8 @@ TSrcEdit::TSrcEdit(QWidget* parent)
     , Styles_(kep::DefaultStyles())
     , Tokens_(&kep::SharedTokens())
 {
+    static const bool accessible = (QAccessible::installFactory(&SrcEditAccessibleFactory), true);
+    Q_UNUSED(accessible);
     Buffer_.SetListener(this);
     Buffer_.SetClipboard(Clipboard_.get());
     Buffer_.OnCaretMove = [this] {
@@ -64,6 +68,7 @@ TSrcEdit::TSrcEdit(QWidget* parent)
         // The bar drawn at the old place goes with its own repaint: edits and
         // selections repaint lines, but not always the line the caret left.
         RepaintCaret();
+        AccessibleCaretMoved();
         emit CaretMoved();
     };
     Buffer_.OnChange = [this] { emit TextChanged(); };
@@ -105,6 +110,7 @@ TSrcEdit::TSrcEdit(QWidget* parent)
 
 TSrcEdit::~TSrcEdit()
 {
+    Buffer_.SetLineObserver(nullptr);
     Buffer_.SetListener(nullptr);
     Buffer_.OnCaretMove = nullptr;
     Buffer_.OnChange = nullptr;

@@ -9,11 +9,14 @@
 #include <QAbstractScrollArea>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace kep {
 class TTokens;
 }
+class QAccessibleEvent;
+class TTextChangeFeed;
 
 class TSrcEdit : public QAbstractScrollArea, protected TTextBufferListener {
     Q_OBJECT
@@ -62,6 +65,12 @@ public:
     // Where an input method places its candidate window, and the text around
     // the caret it may read.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+    // From the first time an accessibility client asks for the editor, it is
+    // told of every change of the text, the caret and the selection.
+    void StartAccessibility();
+    // Where those events go instead of the platform (tests, benchmarks).
+    static void SetAccessibleEventHook(std::function<void(QAccessibleEvent*)> hook);
 
 signals:
     void CaretMoved();
@@ -113,6 +122,9 @@ private:
     void DragTo(QPoint p);
     void PaintLine(QPainter& p, std::int32_t line, int y, int right);
     void PaintMargin(QPainter& p, std::int32_t first, std::int32_t last);
+    bool AccessibleEventsWanted() const;
+    void SendAccessible(QAccessibleEvent& e);
+    void AccessibleCaretMoved();
     void DrawChars(QPainter& p, int x, int y, std::string_view text, const QColor& fore, const QColor& back,
                    std::uint8_t style);
 
@@ -132,5 +144,7 @@ private:
     bool CaretOn_ = true;
     QRect DrawnCaret_; // where bars may still be on screen, empty when none
     QString Preedit_;  // what an input method is composing, drawn at the caret
+    std::unique_ptr<TTextChangeFeed> AccessFeed_;
+    TTextPos AccessSelStart_{0, 0}, AccessSelEnd_{0, 0}; // the selection clients know
     bool UpdatingBars_ = false;
 };

@@ -58,7 +58,14 @@ void TTextBuffer::StoreLine(std::int32_t i, std::string_view text)
     TLineRec& rec = Lines_[std::size_t(i)];
     if (WidthsValid_)
         TrackWidth(LineWidth(rec.Text), LineWidth(text));
+    std::string old;
+    if (LineObserver_)
+        old = rec.Text;
     rec.Text.assign(text);
+    if (Offsets_)
+        Offsets_->SetLength(i, std::int32_t(rec.Text.size()));
+    if (LineObserver_)
+        LineObserver_->LineReplaced(i, old);
     LowerStateValid(i);
 }
 
@@ -69,8 +76,13 @@ void TTextBuffer::StoreInsertLine(std::int32_t i, std::string text)
     rec.LineId = ++NextLineId_;
     if (WidthsValid_)
         TrackWidth(-1, LineWidth(rec.Text));
+    const auto length = std::int32_t(rec.Text.size());
     Lines_.insert(Lines_.begin() + i, std::move(rec));
     LowerStateValid(i);
+    if (Offsets_)
+        Offsets_->Insert(i, {length});
+    if (LineObserver_)
+        LineObserver_->LinesInserted(i, 1);
 }
 
 void TTextBuffer::StoreEraseLines(std::int32_t first, std::int32_t count)
@@ -80,9 +92,17 @@ void TTextBuffer::StoreEraseLines(std::int32_t first, std::int32_t count)
     if (WidthsValid_)
         for (std::int32_t i = first; i < first + count; ++i)
             TrackWidth(LineWidth(Lines_[std::size_t(i)].Text), -1);
+    if (LineObserver_)
+        LineObserver_->LinesErasing(first, count);
     Lines_.erase(Lines_.begin() + first, Lines_.begin() + first + count);
-    if (Lines_.empty())
+    if (Offsets_)
+        Offsets_->Erase(first, count);
+    if (Lines_.empty()) {
+        // A text always has a line; this one adds no character.
         Lines_.push_back(TLineRec{});
+        if (Offsets_)
+            Offsets_->Insert(0, {0});
+    }
     LowerStateValid(first);
 }
 
@@ -137,6 +157,38 @@ std::string TTextBuffer::GetText(TTextPos from, TTextPos to) const
     return out;
 }
 
+const TLineOffsets& TTextBuffer::Offsets() const
+{
+    if (!Offsets_) {
+        std::vector<std::int32_t> lengths;
+        lengths.reserve(Lines_.size());
+        for (const auto& l : Lines_)
+            lengths.push_back(std::int32_t(l.Text.size()));
+        Offsets_ = std::make_unique<TLineOffsets>();
+        Offsets_->Reset(lengths);
+    }
+    return *Offsets_;
+}
+
+std::int64_t TTextBuffer::OffsetOf(TTextPos p) const
+{
+    p = ClampPos(p);
+    return Offsets().LineStart(p.Line) + p.Col - 1;
+}
+
+TTextPos TTextBuffer::PosAtOffset(std::int64_t offset) const
+{
+    const TLineOffsets& o = Offsets();
+    const std::int32_t line = o.LineAt(offset);
+    const std::int64_t col = std::clamp<std::int64_t>(offset - o.LineStart(line), 0, std::int64_t(GetLine(line).size()));
+    return TTextPos{line, std::int32_t(col) + 1};
+}
+
+std::int64_t TTextBuffer::CharCount() const
+{
+    return Offsets().CharCount();
+}
+
 std::string TTextBuffer::GetAllText() const
 {
     std::size_t total = 0;
@@ -172,7 +224,9 @@ void TTextBuffer::SetLines(std::string_view text, bool keepNul)
 
 void TTextBuffer::AdoptLines(std::vector<TLineRec> lines, std::map<int, std::int32_t> widthCounts)
 {
+    const std::int64_t oldChars = LineObserver_ ? CharCount() : 0;
     Lines_ = std::move(lines);
+    Offsets_.reset();
     NextLineId_ = LineCount();
     WidthCount_ = std::move(widthCounts);
     WidthsValid_ = true;
@@ -186,6 +240,8 @@ void TTextBuffer::AdoptLines(std::vector<TLineRec> lines, std::map<int, std::int
     v.LeftPixel = 0;
     Anchor_ = v.Caret;
     SetModified(true);
+    if (LineObserver_)
+        LineObserver_->LinesReset(oldChars);
     ScrollBarsChanged();
     PlaceCaret();
     RepaintAll();

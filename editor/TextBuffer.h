@@ -6,6 +6,7 @@
 // keys and the mouse onto its commands; it learns what to repaint through
 // TTextBufferListener.
 #include "editor/Clipboard.h"
+#include "editor/LineOffsets.h"
 #include "editor/TextPos.h"
 #include "editor/UndoBuffer.h"
 
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +70,20 @@ public:
     virtual void FocusRequested() = 0;
 };
 
+// Told of every change to the line table, once the offsets are in step: what
+// an accessibility client is sent. Offsets count each line break as one.
+class TLineObserver {
+public:
+    virtual ~TLineObserver() = default;
+    // The line's new text is in the table.
+    virtual void LineReplaced(std::int32_t line, std::string_view oldText) = 0;
+    virtual void LinesInserted(std::int32_t first, std::int32_t count) = 0;
+    // Before the lines go: their text is still there.
+    virtual void LinesErasing(std::int32_t first, std::int32_t count) = 0;
+    // A new text as a whole (a file loaded); oldChars is what it replaced.
+    virtual void LinesReset(std::int64_t oldChars) = 0;
+};
+
 enum TSearchOption : unsigned {
     soMatchCase = 1,
     soWholeWord = 2,
@@ -98,6 +114,14 @@ public:
     void SetLineState(std::int32_t i, std::int32_t s) { Lines_[std::size_t(i)].State = s; }
     std::int32_t StateValidBefore() const { return StateValidBefore_; }
     void SetStateValidBefore(std::int32_t n) { StateValidBefore_ = n; }
+
+    // Character offsets, each line break counting one. The index behind them
+    // is built at the first call and kept in step with every edit from then
+    // on, at O(log n) an edit.
+    std::int64_t OffsetOf(TTextPos p) const;
+    TTextPos PosAtOffset(std::int64_t offset) const;
+    std::int64_t CharCount() const;
+    void SetLineObserver(TLineObserver* o) { LineObserver_ = o; }
 
     std::string GetAllText() const;
     // Replaces the text; as for an insertion, a NUL ends it.
@@ -315,6 +339,10 @@ private:
     // resize changes neither and keeps them.
     int WidthsCharWidth_ = 0;
     std::vector<int> WidthsTabStops_;
+
+    const TLineOffsets& Offsets() const;
+    mutable std::unique_ptr<TLineOffsets> Offsets_; // none until asked for
+    TLineObserver* LineObserver_ = nullptr;
 
     TTextBufferListener* Listener_ = nullptr;
     TMemoryClipboard OwnClipboard_;

@@ -189,7 +189,16 @@ TTextPos TTextBuffer::InsertAt(TTextPos pos, std::string_view text)
     }
     // One block insertion keeps long pastes linear in the table size.
     const std::int32_t at = keep == 0 ? origin + 1 : origin;
+    std::vector<std::int32_t> lengths;
+    if (Offsets_)
+        for (const auto& r : recs)
+            lengths.push_back(std::int32_t(r.Text.size()));
+    const auto newLines = std::int32_t(recs.size());
     Lines_.insert(Lines_.begin() + at, std::make_move_iterator(recs.begin()), std::make_move_iterator(recs.end()));
+    if (Offsets_)
+        Offsets_->Insert(at, lengths);
+    if (LineObserver_)
+        LineObserver_->LinesInserted(at, newLines);
     LowerStateValid(origin);
     return pos;
 }

@@ -231,9 +231,12 @@ bool TablesFolderExists(const std::string& table)
 
 bool TEditeur::NamesTable(std::string_view firstLine)
 {
+    // Spelled like a file name: a banner of "*" or "#" or a statement is no
+    // table name.
     const std::string_view name = kep::TrimControls(firstLine);
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return static_cast<unsigned char>(c) > ' ' && c != ';';
+    auto alnum = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    return std::any_of(name.begin(), name.end(), alnum) && std::all_of(name.begin(), name.end(), [&](char c) {
+        return alnum(c) || c == '_' || c == '-' || c == '.' || c == '/' || c == '\\';
     });
 }
 

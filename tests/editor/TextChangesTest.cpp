@@ -84,7 +84,7 @@ TEST(TextChanges, MirrorFollowsEveryCommand)
         b.SetCaret({line, col});
         b.ClearSelection();
         b.SetAnchor(b.Caret());
-        switch (rng() % 9) {
+        switch (rng() % 12) {
         case 0: b.TypeChar('a' + rng() % 26); break;
         case 1: b.Enter(); break;
         case 2: b.Backspace(); break;
@@ -101,6 +101,10 @@ TEST(TextChanges, MirrorFollowsEveryCommand)
             break;
         }
         case 7: b.Undo(); break;
+        // The line table as programs change it.
+        case 8: b.InsertLine(line + std::int32_t(rng() % 2), "inserted"); break;
+        case 9: b.DeleteLine(line); break;
+        case 10: b.ReplaceLines(line, std::int32_t(rng() % 3), {"r1", "r2"}); break;
         default: b.TypeChar('\t'); break;
         }
         ASSERT_EQ(m.Text, Joined(b)) << "step " << step;

@@ -188,13 +188,14 @@ TEST(Editeur, UnreadableTableOnLineZeroIsReportedOnce)
     ASSERT_TRUE(u3->Load());
     EXPECT_EQ(total, 2);
 
-    // A single word naming no file is said as the file opens; a first line
-    // of several words or a comment names no table.
+    // A name naming no file is said as the file opens; a first line of
+    // several words, a comment or a banner names no table.
     Write(dir.Path("m.asm"), "p18\r\nnop");
     Write(dir.Path("c.asm"), "; demo\r\nnop");
     Write(dir.Path("l.asm"), "\tlist p=16f84\r\nnop");
+    Write(dir.Path("b.mke"), "#*****************\r\nall:");
     QString missing;
-    for (const char* name : {"m.asm", "c.asm", "l.asm"}) {
+    for (const char* name : {"m.asm", "c.asm", "l.asm", "b.mke"}) {
         auto ed = open(name);
         QObject::connect(ed.get(), &TEditeur::TableRefused, [&](const QString& m) { missing += m + "|"; });
         ASSERT_TRUE(ed->Load());

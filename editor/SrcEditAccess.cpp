@@ -44,9 +44,10 @@ void TSrcEdit::StartAccessibility()
     if (AccessFeed_)
         return;
     AccessFeed_ = std::make_unique<TTextChangeFeed>(Buffer_);
+    // Qt asks for interfaces even with no client on the bus: nothing is
+    // counted until one listens.
+    AccessFeed_->Wanted = [this] { return AccessibleEventsWanted(); };
     AccessFeed_->OnChange = [this](std::int64_t at, std::string_view removed, std::string_view inserted) {
-        if (!AccessibleEventsWanted())
-            return;
         const QString r = kep::TextToQString(removed, Buffer_.OemFile);
         const QString i = kep::TextToQString(inserted, Buffer_.OemFile);
         if (r.isEmpty()) {
@@ -61,8 +62,6 @@ void TSrcEdit::StartAccessibility()
         }
     };
     AccessFeed_->OnReset = [this](std::int64_t oldChars) {
-        if (!AccessibleEventsWanted())
-            return;
         // Clients count what went; its characters no longer exist.
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(this);
         const QString now = iface && iface->textInterface()

@@ -75,6 +75,9 @@ public:
 class TLineObserver {
 public:
     virtual ~TLineObserver() = default;
+    // Whether anyone listens now: when not, the buffer neither copies the old
+    // text nor calls the observer.
+    virtual bool Listening() const { return true; }
     // The line's new text is in the table.
     virtual void LineReplaced(std::int32_t line, std::string_view oldText) = 0;
     virtual void LinesInserted(std::int32_t first, std::int32_t count) = 0;

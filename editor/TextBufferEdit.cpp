@@ -197,7 +197,7 @@ TTextPos TTextBuffer::InsertAt(TTextPos pos, std::string_view text)
     Lines_.insert(Lines_.begin() + at, std::make_move_iterator(recs.begin()), std::make_move_iterator(recs.end()));
     if (Offsets_)
         Offsets_->Insert(at, lengths);
-    if (LineObserver_)
+    if (LineObserver_ && LineObserver_->Listening())
         LineObserver_->LinesInserted(at, newLines);
     LowerStateValid(origin);
     return pos;

@@ -15,6 +15,10 @@ public:
 
     std::function<void(std::int64_t offset, std::string_view removed, std::string_view inserted)> OnChange;
     std::function<void(std::int64_t oldChars)> OnReset;
+    // Whether a client listens at the moment; none means no offsets to count.
+    std::function<bool()> Wanted;
+
+    bool Listening() const override { return (OnChange || OnReset) && (!Wanted || Wanted()); }
 
     void LineReplaced(std::int32_t line, std::string_view oldText) override;
     void LinesInserted(std::int32_t first, std::int32_t count) override;

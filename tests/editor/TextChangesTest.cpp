@@ -128,3 +128,27 @@ TEST(TextChanges, MirrorFollowsEveryCommand)
     EXPECT_EQ(b.OffsetOf({1, 3}), 6);
     b.SetLineObserver(nullptr);
 }
+
+// With no client listening nothing is reported; one that starts listening
+// later reads the text once and follows from there.
+TEST(TextChanges, SilentUntilAClientListens)
+{
+    TTextBuffer b;
+    b.SetAllText("abc\r\ndef");
+    TMirror m(b);
+    bool listening = false;
+    m.Feed.Wanted = [&listening] { return listening; };
+    b.SetCaret({1, 4});
+    b.TypeChar('g');
+    b.Enter();
+    EXPECT_EQ(m.Reports, 0);
+    listening = true;
+    m.Text = Joined(b);
+    b.TypeChar('h');
+    b.SetCaret({0, 1});
+    b.DeleteCurrentLine();
+    EXPECT_EQ(m.Reports, 2);
+    EXPECT_EQ(m.Text, "defg\nh");
+    EXPECT_EQ(b.OffsetOf({1, 2}), 6);
+    b.SetLineObserver(nullptr);
+}

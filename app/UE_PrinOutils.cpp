@@ -81,13 +81,15 @@ void TEcrPrin::SuitTabPath()
     if (TEditeur::TabPath == Cfg_->Data.TabPath)
         return;
     TEditeur::TabPath = Cfg_->Data.TabPath;
-    // One vocabulary serves every editor: the current one chooses last.
+    // One vocabulary serves every editor: the current one chooses last. A
+    // new folder is looked at as when the files open: what it lacks is said
+    // once per table, not once per file.
     TEditeur* courant = EditeurCourant();
     for (int i = 0; i < Sources_->Count(); ++i) {
         const TInfPage* pg = Sources_->Entry(i);
         if (pg->View == 0 && pg->Editor != courant)
-            pg->Editor->SelectTable();
+            pg->Editor->SelectTable(true);
     }
     if (courant)
-        courant->SelectTable();
+        courant->SelectTable(true);
 }

@@ -45,8 +45,9 @@ public:
 
     // Takes the table named by line 0 for the colouring. A table that cannot
     // be read leaves the vocabulary as it was and is reported once per table
-    // named; a missing one only as the file opens, and only when line 0 is
-    // spelled like a file name (other first lines name no table).
+    // named; a missing one only as the file opens (or the tables folder
+    // changes), and only when line 0 is spelled like a file name (other first
+    // lines name no table).
     void SelectTable(bool opening = false);
     std::string TableFileFor(const std::string& firstLine) const;
     static bool NamesTable(std::string_view firstLine);

@@ -66,9 +66,7 @@ bool TTextBuffer::LoadFromFile(const std::string& name)
     std::string oem;
     const bool read = kep::ReadFileInPieces(name, [&](std::string_view piece) {
         if (OemFile) {
-            oem.resize(piece.size());
-            for (std::size_t i = 0; i < piece.size(); ++i)
-                oem[i] = char(kep::OemToAnsiByte(static_cast<unsigned char>(piece[i])));
+            oem = kep::OemToAnsi(piece);
             piece = oem;
         }
         nul = nul || std::memchr(piece.data(), '\0', piece.size());
@@ -88,8 +86,6 @@ bool TTextBuffer::LoadFromFile(const std::string& name)
     Undo_.Reset();
     FlagMarks_.clear();
     MarkUnmodified();
-    ScrollBarsChanged();
-    RepaintAll();
     return true;
 }
 

@@ -79,26 +79,45 @@ bool IsReadOnlyFile(const std::string& path)
     return (st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
+namespace {
+
+// A descriptor on a file that can be read (not a folder), or -1.
+int OpenForReading(const std::string& path, struct stat& st)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// read() going on after interrupted calls.
+ssize_t ReadSome(int fd, char* to, size_t size)
+{
+    for (;;) {
+        const ssize_t n = ::read(fd, to, size);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+} // namespace
+
 bool ReadWholeFile(const std::string& path, std::string& out)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st{};
+    const int fd = OpenForReading(path, st);
     if (fd < 0)
         return false;
-    struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
     std::string data;
     data.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0);
     size_t got = 0;
     for (;;) {
         if (got == data.size())
             data.resize(data.size() + 65536);
-        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        const ssize_t n = ReadSome(fd, data.data() + got, data.size() - got);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
             ::close(fd);
             return false;
         }
@@ -114,22 +133,17 @@ bool ReadWholeFile(const std::string& path, std::string& out)
 
 bool ReadFileInPieces(const std::string& path, const std::function<void(std::string_view)>& sink)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st{};
+    const int fd = OpenForReading(path, st);
     if (fd < 0)
         return false;
-    struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
     // A quarter of a megabyte: large enough for few calls, small enough to
     // stay in the second-level cache while the sink works on it.
-    std::unique_ptr<char[]> buffer(new char[1 << 18]);
+    constexpr size_t Piece = 1 << 18;
+    std::unique_ptr<char[]> buffer(new char[Piece]);
     for (;;) {
-        const ssize_t n = ::read(fd, buffer.get(), 1 << 18);
+        const ssize_t n = ReadSome(fd, buffer.get(), Piece);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
             ::close(fd);
             return false;
         }

@@ -496,14 +496,18 @@ void TSrcEdit::paintEvent(QPaintEvent* e)
         p.drawText(caret.left(), y + Ascent_, Preedit_);
     }
 
-    // The caret: 2 pixels wide, hidden when scrolled out of the text area.
+    // The caret: 2 pixels wide, hidden when scrolled out of the text area,
+    // inverting what is under it so that it shows on every background. Each
+    // paint draws afresh everything under it first, so it is inverted once.
     // What was painted over the last bar drawn no longer shows it.
     if (e->region().contains(DrawnCaret_))
         DrawnCaret_ = QRect();
     if (hasFocus() && CaretOn_ && Buffer_.CaretX() > LargMarge()) {
         const QRect caret = CaretRect();
         if (e->region().intersects(caret)) {
+            p.setCompositionMode(QPainter::CompositionMode_Difference);
             p.fillRect(caret, Qt::white);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
             DrawnCaret_ = DrawnCaret_.isNull() ? caret : DrawnCaret_.united(caret);
         }
     }

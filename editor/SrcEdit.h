@@ -101,6 +101,9 @@ protected:
     // Typed or committed text: each character the file's code page holds,
     // the others refused with a beep.
     void TypeText(const QString& text);
+    // Committed text that replaces `length` characters from `from` relative
+    // to the caret, or holds line breaks: one editing step.
+    void CommitReplacing(const QString& commit, int from, int length);
 
     // TTextBufferListener
     void RepaintLines(std::int32_t first, std::int32_t last) override;
@@ -144,6 +147,8 @@ private:
     bool CaretOn_ = true;
     QRect DrawnCaret_; // where bars may still be on screen, empty when none
     QString Preedit_;  // what an input method is composing, drawn at the caret
+    int WheelRest_ = 0; // wheel or touchpad scrolling not yet a whole line
+    bool WheelByPixels_ = false;
     std::unique_ptr<TTextChangeFeed> AccessFeed_;
     TTextPos AccessSelStart_{0, 0}, AccessSelEnd_{0, 0}; // the selection clients know
     bool UpdatingBars_ = false;

@@ -326,14 +326,79 @@ void TSrcEdit::inputMethodEvent(QInputMethodEvent* e)
 {
     const QString oldPreedit = Preedit_;
     Preedit_ = e->preeditString();
-    if (!e->commitString().isEmpty())
-        TypeText(e->commitString());
+    const QString& commit = e->commitString();
+    if (e->replacementStart() != 0 || e->replacementLength() != 0 || commit.contains(u'\n') ||
+        commit.contains(u'\r')) {
+        Buffer_.SetDesiredX(-1);
+        CommitReplacing(commit, e->replacementStart(), e->replacementLength());
+    } else if (!commit.isEmpty()) {
+        Buffer_.SetDesiredX(-1);
+        TypeText(commit);
+    }
     if (oldPreedit != Preedit_ || !Preedit_.isEmpty()) {
         const QRect caret = CaretRect();
         const int width = std::max<int>(oldPreedit.size(), Preedit_.size()) * CharWidth() + 4;
         viewport()->update(QRect(caret.left(), caret.top() - 1, width, LineHeight()));
     }
     e->accept();
+}
+
+void TSrcEdit::CommitReplacing(const QString& commit, int from, int length)
+{
+    TTextBuffer& b = Buffer_;
+    if (b.ReadOnly)
+        return;
+    // The file's characters, each line break (CR LF, CR or LF) as Return
+    // stores it; control characters other than Tab are dropped as when typed.
+    std::string text;
+    const std::u32string chars = commit.toStdU32String();
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        const char32_t u = chars[i];
+        unsigned char c = 0;
+        if (u == U'\r' || u == U'\n') {
+            if (u == U'\r' && i + 1 < chars.size() && chars[i + 1] == U'\n')
+                ++i;
+            text += '\r';
+        } else if (u < 32 && u != U'\t') {
+            continue;
+        } else if (kep::UnicodeToText(u, b.OemFile, c)) {
+            text += char(c);
+        } else {
+            QApplication::beep();
+            emit InputRefused();
+        }
+    }
+
+    // The range is counted from the caret on its line, once a selection has
+    // gone as it would for any input: the line is then the first line of the
+    // selection up to its start, and the last line from its end on.
+    const TEditView& v = b.View();
+    const bool sel = b.HasSelection();
+    const TTextPos s = sel ? v.SelStart : b.ClampPos(v.Caret), end = sel ? v.SelEnd : s;
+    const std::string& first = b.GetLine(s.Line);
+    const std::string& last = b.GetLine(end.Line);
+    const qint64 k = s.Col - 1;
+    const qint64 n = k + qint64(last.size()) - (end.Col - 1);
+    const qint64 a = std::clamp<qint64>(k + from, 0, n);
+    const qint64 z = std::clamp<qint64>(a + std::max(0, length), a, n);
+    // One replacement covering the selection and the range: text between
+    // them that stays goes back with the commit.
+    const TTextPos rangeFrom = a < k ? TTextPos{s.Line, std::int32_t(a + 1)} : s;
+    const TTextPos rangeTo = z > k ? TTextPos{end.Line, std::int32_t(end.Col + (z - k))} : end;
+    const std::string keptBefore = a > k ? last.substr(std::size_t(end.Col - 1), std::size_t(a - k)) : std::string();
+    const std::string keptAfter = z < k ? first.substr(std::size_t(z), std::size_t(k - z)) : std::string();
+    if (text.empty() && rangeFrom == rangeTo)
+        return;
+    b.SetCaret(rangeFrom);
+    b.SelectRange(rangeFrom, rangeTo);
+    if (!b.ReplaceSelectionBy(keptBefore + text + keptAfter))
+        return;
+    if (!keptAfter.empty()) {
+        // The caret goes after the committed text.
+        const TTextPos c = b.Caret();
+        b.SetCaret(TTextPos{c.Line, c.Col - std::int32_t(keptAfter.size())});
+        b.SetAnchor(b.Caret());
+    }
 }
 
 QVariant TSrcEdit::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -471,12 +536,26 @@ void TSrcEdit::mouseDoubleClickEvent(QMouseEvent* e)
 
 void TSrcEdit::wheelEvent(QWheelEvent* e)
 {
-    const int delta = e->angleDelta().y();
+    // A touchpad that reports pixels scrolls by line heights; a wheel by
+    // three lines a notch (120). What is left below one line is kept for the
+    // next event in the same direction, so a high-resolution wheel sending a
+    // notch in eighths scrolls as far as a plain one.
+    const int pixels = e->pixelDelta().y();
+    const bool byPixels = pixels != 0;
+    const int delta = byPixels ? pixels : e->angleDelta().y();
     if (delta == 0) {
         e->ignore();
         return;
     }
-    Buffer_.SetTopLine(Buffer_.TopLine() - delta / 40);
+    const int step = byPixels ? std::max(1, LineHeight()) : 40;
+    if (e->phase() == Qt::ScrollBegin || byPixels != WheelByPixels_ || (WheelRest_ < 0) != (delta < 0))
+        WheelRest_ = 0;
+    WheelByPixels_ = byPixels;
+    WheelRest_ += delta;
+    const int lines = WheelRest_ / step;
+    WheelRest_ -= lines * step;
+    if (lines != 0)
+        Buffer_.SetTopLine(Buffer_.TopLine() - lines);
     e->accept();
 }
 

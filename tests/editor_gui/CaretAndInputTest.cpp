@@ -3,6 +3,7 @@
 // the file in its code page.
 #include "EditorFixture.h"
 
+#include <QDir>
 #include <QInputMethodEvent>
 #include <QScreen>
 #include <QSignalSpy>
@@ -37,7 +38,8 @@ bool ScreenMatchesFreshPaint(TSrcEdit& ed, QImage* screen = nullptr)
 
 int WhiteBars(const QImage& img, const TSrcEdit& ed)
 {
-    // Columns of two white pixels the height of a caret, inside the text.
+    // Columns of two white pixels the height of a caret, inside the text (a
+    // caret after the end of a line on the black background).
     const QPoint origin = ed.viewport()->mapTo(&ed, QPoint(0, 0));
     const int lh = ed.LineHeight();
     int bars = 0;
@@ -63,8 +65,9 @@ TEST(CaretOnScreen, NoBarLeftBehindByClicksMarkersOrIndent)
     s.b().SetAllText("alpha beta\r\ngamma delta\r\nepsilon\r\nzeta eta\r\ntheta");
     ASSERT_TRUE(s.ed.hasFocus());
 
-    // Click at (2, 1), then double-click inside a word of line 1.
-    QTest::mouseClick(s.ed.viewport(), Qt::LeftButton, {}, CellPoint(s.ed, 2, 1));
+    // Click at the end of line 2 (the inverted bar is white on the black
+    // after the text), then double-click inside a word of line 1.
+    QTest::mouseClick(s.ed.viewport(), Qt::LeftButton, {}, CellPoint(s.ed, 2, 8));
     QImage shown;
     ASSERT_TRUE(ScreenMatchesFreshPaint(s.ed, &shown));
     EXPECT_EQ(WhiteBars(shown, s.ed), 1);
@@ -105,9 +108,40 @@ TEST(CaretOnScreen, NoBarLeftBehindByClicksMarkersOrIndent)
     EXPECT_TRUE(ScreenMatchesFreshPaint(s.ed)) << "after a block unindent";
 
     // Losing the focus takes the bar away.
+    QTest::keyClick(&s.ed, Qt::Key_End);
     s.ed.clearFocus();
     ASSERT_TRUE(ScreenMatchesFreshPaint(s.ed, &shown));
     EXPECT_EQ(WhiteBars(shown, s.ed), 0);
+}
+
+TEST(CaretOnScreen, ShowsOnEveryBackground)
+{
+    // The bar inverts what is under it: it shows on the black text area as
+    // on white highlighted words and white styles.
+    ShownEditor<> s(4, 300);
+    s.b().SetAllText("movlw 0x1F");
+    kep::TStyleTable white = kep::DefaultStyles();
+    for (kep::TStyleEntry& st : white)
+        st = kep::TStyleEntry{kep::clWhite, kep::clBlack, 0, false, true};
+    for (const kep::TStyleTable& styles : {kep::DefaultStyles(), white}) {
+        s.ed.SetStyles(styles);
+        const QColor back = s.ed.Resolve(styles[kep::stRien].Back);
+        for (const std::int32_t col : {3, 11}) {
+            s.b().SetCaret({0, col});
+            const QImage shown = s.ed.viewport()->grab().toImage();
+            s.ed.clearFocus();
+            const QImage bare = s.ed.viewport()->grab().toImage();
+            s.ed.setFocus();
+            if (col == 3 && back == Qt::white && QDir().mkpath(KEP_BINARY_DIR "/screens"))
+                shown.save(KEP_BINARY_DIR "/screens/caret_on_white.png");
+            const int x = s.b().CaretX();
+            int changed = 0, all = 0;
+            for (int y = 1; y < s.ed.LineHeight() - 1; ++y)
+                for (int dx = 0; dx < 2; ++dx, ++all)
+                    changed += shown.pixel(x + dx, y) != bare.pixel(x + dx, y);
+            EXPECT_EQ(changed, all) << "caret at column " << col << " on " << back.name().toStdString();
+        }
+    }
 }
 
 TEST(InputMethod, CommitsInTheCodePageAndRefusesTheRest)
@@ -138,6 +172,47 @@ TEST(InputMethod, CommitsInTheCodePageAndRefusesTheRest)
     EXPECT_EQ(s.b().GetLine(0), "\xEA\x9C\xE7\xE9");
     EXPECT_EQ(refused.count(), 2);
     s.b().OemFile = false;
+    EXPECT_TRUE(ScreenMatchesFreshPaint(s.ed));
+}
+
+TEST(InputMethod, CommitReplacesAroundTheCaretAndBreaksLines)
+{
+    ShownEditor<> s;
+    auto commit = [&](const QString& text, int from = 0, int length = 0) {
+        QInputMethodEvent e;
+        e.setCommitString(text, from, length);
+        QApplication::sendEvent(&s.ed, &e);
+    };
+    // A dead key's first guess is replaced by the character it composes.
+    s.b().SetAllText("abc");
+    s.b().SetCaret({0, 4});
+    commit(QStringLiteral("€"));
+    commit(QStringLiteral("X"), -1, 1);
+    EXPECT_EQ(s.b().GetLine(0), "abcX");
+    EXPECT_EQ(s.b().Caret(), (TTextPos{0, 5}));
+    s.b().Undo();
+    EXPECT_EQ(s.b().GetLine(0), "abc\x80");
+    // A selection goes first; the range counts from where it started.
+    s.b().SetAllText("abcdef");
+    s.b().SelectRange({0, 3}, {0, 5});
+    commit(QStringLiteral("X"), 0, 1);
+    EXPECT_EQ(s.b().GetLine(0), "abXf");
+    s.b().Undo();
+    EXPECT_EQ(s.b().GetLine(0), "abcdef");
+    // A range reaching past the line is cut to it.
+    s.b().SetAllText("abc");
+    s.b().SetCaret({0, 2});
+    commit(QStringLiteral("Z"), -10, 30);
+    EXPECT_EQ(s.b().GetAllText(), "Z");
+
+    // Committed line breaks split the line as Return does; one undo step.
+    s.b().SetAllText("xy");
+    s.b().SetCaret({0, 2});
+    commit(QStringLiteral("a\r\nb\nc"));
+    EXPECT_EQ(s.b().GetAllText(), "xa\r\nb\r\ncy");
+    EXPECT_EQ(s.b().Caret(), (TTextPos{2, 2}));
+    s.b().Undo();
+    EXPECT_EQ(s.b().GetAllText(), "xy");
     EXPECT_TRUE(ScreenMatchesFreshPaint(s.ed));
 }
 

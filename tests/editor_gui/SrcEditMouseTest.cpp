@@ -54,11 +54,32 @@ TEST(SrcEditMouse, WheelAndScrollBars)
 {
     ShownEditor<> s(20);
     s.b().SetAllText(NumberedText(100));
-    QWheelEvent wheel(QPointF(50, 50), s.ed.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(s.ed.viewport(), &wheel);
+    auto wheel = [&](int angle, int pixels = 0) {
+        QWheelEvent e(QPointF(50, 50), s.ed.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(0, pixels),
+                      QPoint(0, angle), Qt::NoButton, Qt::NoModifier,
+                      pixels ? Qt::ScrollUpdate : Qt::NoScrollPhase, false);
+        QApplication::sendEvent(s.ed.viewport(), &e);
+    };
+    wheel(-120); // one notch: three lines
     EXPECT_EQ(s.b().TopLine(), 3);
     EXPECT_EQ(s.ed.verticalScrollBar()->value(), 3);
+    // A high-resolution wheel sends a notch in pieces: nothing is lost.
+    for (int i = 0; i < 8; ++i)
+        wheel(-15);
+    EXPECT_EQ(s.b().TopLine(), 6);
+    for (int i = 0; i < 3; ++i)
+        wheel(-60);
+    EXPECT_EQ(s.b().TopLine(), 10);
+    // Turning back starts afresh: the 20 left over downwards do not cancel
+    // the first 20 upwards.
+    wheel(20);
+    wheel(20);
+    EXPECT_EQ(s.b().TopLine(), 9);
+    // A touchpad's pixel delta scrolls by line heights, the rest kept.
+    const int lh = s.ed.LineHeight();
+    wheel(-15, -(lh - 1));
+    wheel(-15, -(2 * lh + 1));
+    EXPECT_EQ(s.b().TopLine(), 12);
     s.ed.verticalScrollBar()->setValue(40);
     EXPECT_EQ(s.b().TopLine(), 40);
 

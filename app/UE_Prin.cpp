@@ -640,30 +640,59 @@ bool TEcrPrin::SauveSous()
     const std::string nouveau = kep::QStringToPath(QFileInfo(chosen).absoluteFilePath());
     int first = -1, last = -1;
     if (Sources_->FindFile(nouveau, first, last)) {
+        // Its own name: saved where it is.
+        if (Sources_->Entry(first)->Editor == ed)
+            return true;
+        // Another document's file: the refusal writes nothing at all.
         ShowTitled(QStringLiteral("Impossible d'utiliser ce nom."),
                    QStringLiteral("Le fichier ") + kep::PathToQString(kep::LowerAscii(kep::FileNameOf(nouveau)))
                        + QStringLiteral(" est utilisé."));
-        return true;
+        return false;
     }
     const std::string old = ed->FileName;
     ed->FileName = nouveau;
     RenommeVues(ed, old);
     setWindowTitle(QStringLiteral("KEP - ") + kep::PathToQString(ed->FileName));
+    RafraichitCRef();
     return true;
 }
 
-void TEcrPrin::MemoReouvre(int index)
+void TEcrPrin::RafraichitCRef()
+{
+    if (CRef_)
+        CRef_->Refresh();
+}
+
+std::optional<kep::TReopenItem> TEcrPrin::ItemReouvre(int index) const
 {
     const TInfPage* pg = Sources_->Entry(index);
     if (!pg || pg->Editor->Buffer().ViewCount() != 1 || pg->Editor->FileName.empty())
-        return;
+        return std::nullopt;
     TTextBuffer& b = pg->Editor->Buffer();
-    kep::TReopenItem& item = Reopen_.PushTop(pg->Editor->FileName);
+    kep::TReopenItem item;
     item.Path = pg->Editor->FileName;
     item.View = *b.GetView(pg->View);
     for (int m = 0; m < 10; ++m)
         item.Markers[std::size_t(m)] = b.GetMarker(m);
+    return item;
+}
+
+void TEcrPrin::MemoReouvre(kep::TReopenItem item)
+{
+    Reopen_.PushTop(item.Path) = std::move(item);
     MajReouvre();
+}
+
+bool TEcrPrin::FermeEtMemorise(int index)
+{
+    // Taken before the entry goes, kept only once it has really gone: a
+    // cancelled question leaves the file open and off the list.
+    std::optional<kep::TReopenItem> item = ItemReouvre(index);
+    if (!FermePage(index, true))
+        return false;
+    if (item)
+        MemoReouvre(std::move(*item));
+    return true;
 }
 
 void TEcrPrin::Reouvre(int i)

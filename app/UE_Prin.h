@@ -78,7 +78,8 @@ public:
     // Asks about each modified document, as closing does; false when the
     // user cancels.
     bool DemandeSauveModifies();
-    void FermeTout();
+    void FermeTout(); // the project's windows, then every entry
+    void FermeFenetresProjet();
     // The archive dialog of an archived project; its modal result. After a
     // copy (1) NomProjet names the copy's project file.
     int OuvreArchive();
@@ -95,7 +96,11 @@ public:
     bool SauvePage(int index);
     bool DemandeSauve(int index, bool& tous);
     bool SauveSous();
-    void MemoReouvre(int index);
+    void RafraichitCRef(); // when what the references list has changed
+    void MemoReouvre(kep::TReopenItem item); // on top of the reopen list
+    std::optional<kep::TReopenItem> ItemReouvre(int index) const; // none unless the file's only view
+    // "Fermer": asks about a modified file, then puts it on the reopen list.
+    bool FermeEtMemorise(int index);
     // New views over the stretches of the entry's file that no view covers.
     void CreeVuesManquantes(int index);
     void Reouvre(int item); // click on a reopen item

@@ -68,7 +68,6 @@ void TEcrPrin::MP_ArchiverClick()
             ShowMessage(QStringLiteral("La copie n'a pas été faite : le travail continue sur le projet actuel."));
         } else {
             if (ProjetProtege) {
-                FermeConv(); // it belongs to the project it leaves
                 FermeTout();
             } else if (!FermeProjet()) {
                 dlg.EcritOptions();

@@ -141,10 +141,11 @@ void TEcrPrin::CreeRecherche()
         if (CRef_)
             CRef_->Refresh();
     });
-    // Entries opened, closed or moved change what the references list.
+    // Entries opened, closed, renamed or moved change what the references list.
     auto changed = [this] { ReferencesAJour(); };
     connect(Sources_->model(), &QAbstractItemModel::rowsInserted, this, changed);
     connect(Sources_->model(), &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(Sources_->model(), &QAbstractItemModel::dataChanged, this, changed);
     Sources_->OnMoved = [this] {
         if (CRef_)
             CRef_->Refresh();

@@ -63,7 +63,7 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
         const std::string err = CheminFichErr();
         for (int i = Sources_->Count() - 1; i >= 0; --i) {
             TEditeur* ed = Sources_->Entry(i)->Editor;
-            if (kep::SamePath(ed->FileName, err))
+            if (kep::SameFile(ed->FileName, err))
                 FermePage(i, false);
             else if (ed->AutoLoad && kep::FileModTimeNs(ed->FileName) > ed->FileDate)
                 ed->Load();
@@ -189,7 +189,7 @@ void TEcrPrin::MM_EditMakeFileClick()
     if (NomMakeFile.empty() && !ChoisitMakeFile())
         return;
     for (int i = 0; i < Sources_->Count(); ++i)
-        if (kep::SamePath(Sources_->Entry(i)->Editor->FileName, NomMakeFile)) {
+        if (kep::SameFile(Sources_->Entry(i)->Editor->FileName, NomMakeFile)) {
             ChoisitPage(i);
             return;
         }

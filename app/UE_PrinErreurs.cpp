@@ -28,7 +28,7 @@ bool TEcrPrin::OuvreFichErr()
         return false;
     const int avant = Sources_->ItemIndex();
     OuvreFichier(path);
-    if (TEditeur* ed = EditeurCourant(); ed && kep::SamePath(ed->FileName, path))
+    if (TEditeur* ed = EditeurCourant(); ed && kep::SameFile(ed->FileName, path))
         ed->AutoSave = false; // the error file is never saved before a build
     if (avant >= 0)
         ChoisitPage(avant);

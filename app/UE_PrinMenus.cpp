@@ -93,8 +93,7 @@ void TEcrPrin::CreeMenus()
         const int i = Sources_->ItemIndex();
         if (i < 0)
             return;
-        MemoReouvre(i);
-        FermePage(i, true);
+        FermeEtMemorise(i);
     });
     M_Fichier->addSeparator();
     connect(Item(M_Fichier, "MF_Imprime", QStringLiteral("&Imprimer..."), false), &QAction::triggered, this,
@@ -338,10 +337,8 @@ void TEcrPrin::CreePopups()
     });
     PM_Sources->addSeparator();
     connect(ps("PM_S_Fermer", QStringLiteral("Fermer"), P), &QAction::triggered, this, [this] {
-        if (const int e = EntreeCible(); e >= 0) {
-            MemoReouvre(e);
-            FermePage(e, true);
-        }
+        if (const int e = EntreeCible(); e >= 0)
+            FermeEtMemorise(e);
     });
     connect(ps("PM_S_NouvVue", QStringLiteral("Nouvelle vue ..."), P), &QAction::triggered, this, [this] {
         if (const int e = EntreeCible(); e >= 0) {
@@ -380,8 +377,10 @@ void TEcrPrin::CreePopups()
     });
     connect(ps("PM_S_NoRefs", QStringLiteral("Ignoré par 'Références'"), false, true), &QAction::triggered, this,
             [this] {
-                if (const int e = EntreeCible(); e >= 0)
+                if (const int e = EntreeCible(); e >= 0) {
                     Sources_->Entry(e)->NoRefs = !Sources_->Entry(e)->NoRefs;
+                    RafraichitCRef();
+                }
             });
     PM_Sources->addSeparator();
     connect(ps("PM_S_PropFich", QStringLiteral("Propriétés du fichier..."), P), &QAction::triggered, this,

@@ -2,6 +2,7 @@
 // project file, closing the project, cleaning its folder.
 #include "app/UE_Prin.h"
 
+#include "build/UF_Make.h"
 #include "config/U_KepFile.h"
 #include "config/U_WinBounds.h"
 #include "editor/UC_Sources.h"
@@ -286,16 +287,26 @@ bool TEcrPrin::FermeProjet()
     if (!DemandeSauveModifies())
         return false;
     SauveProjet();
-    FermeConv();
-    FermeFenetresRecherche();
-    FermeComms();
-    FermeAides();
     FermeTout();
     return true;
 }
 
+void TEcrPrin::FermeFenetresProjet()
+{
+    // Each writes its settings to the project it belongs to, which NomProjet
+    // still names.
+    FermeConv();
+    FermeFenetresRecherche();
+    FermeComms();
+    FermeAides();
+    // What the last build said is of the project left.
+    if (EcrMake_ && !MakeEnCours)
+        EcrMake_->close();
+}
+
 void TEcrPrin::FermeTout()
 {
+    FermeFenetresProjet();
     setUpdatesEnabled(false);
     for (int i = Sources_->Count() - 1; i >= 0; --i)
         FermePage(i, false);
@@ -320,10 +331,9 @@ void TEcrPrin::MP_ProjetClick()
     // (it comes to the front) or for a file that is no project.
     if (Instance_.RaiseOther(kep::PathToQString(chosen)) || !EstUnProjet(chosen))
         return;
-    if (ProjetProtege) {
-        FermeConv(); // it belongs to the project it leaves
+    if (ProjetProtege)
         FermeTout();
-    } else if (!FermeProjet())
+    else if (!FermeProjet())
         return;
     const std::string ancien = NomProjet;
     NomProjet = chosen;

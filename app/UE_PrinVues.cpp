@@ -103,7 +103,7 @@ bool TEcrPrin::MontreLigne(const std::string& name, std::int32_t lineId)
     int first = -1, last = -1;
     if (!Sources_->FindFile(name, first, last)) {
         OuvreFichier(name);
-        if (!PageCourante || !kep::SamePath(PageCourante->Editor->FileName, name))
+        if (!PageCourante || !kep::SameFile(PageCourante->Editor->FileName, name))
             return false;
         return PageCourante->Editor->Buffer().GoToLineId(lineId) >= 0;
     }
@@ -247,6 +247,7 @@ void TEcrPrin::ProprietesVue(int entry)
                                             : kep::PathToQString(kep::EntryName(ed->FileName, pg->View,
                                                                                 b.ViewCount())));
     Sources_->viewport()->update();
+    RafraichitCRef();
 }
 
 void TEcrPrin::AppliqueStyles(const std::string& ext, const kep::TStyleTable& styles)

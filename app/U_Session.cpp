@@ -95,7 +95,7 @@ void TReopenList::Append(TReopenItem item)
 int TReopenList::Find(const std::string& path) const
 {
     for (std::size_t i = 0; i < Items_.size(); ++i)
-        if (SamePath(Items_[i].Path, path))
+        if (SameFile(Items_[i].Path, path))
             return int(i);
     return -1;
 }

@@ -38,7 +38,7 @@ TReopenItem ParseClosedFile(std::string_view value);
 class TReopenList {
 public:
     static constexpr std::size_t Max = 20;
-    // The item of that path (ASCII case ignored) moved to the top, or a new
+    // The item of that file (SameFile) moved to the top, or a new
     // one inserted there; the item beyond Max goes.
     TReopenItem& PushTop(const std::string& path);
     // A new item below the others (reading the list back in its order).

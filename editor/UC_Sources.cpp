@@ -1,6 +1,7 @@
 #include "editor/UC_Sources.h"
 
 #include "editor/U_Edit.h"
+#include "platform/Paths.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -8,7 +9,6 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include <strings.h>
 
 TInfPage* PageCourante = nullptr;
 
@@ -149,15 +149,19 @@ void TSources::SelectPage(int index)
 
 bool TSources::FindFile(const std::string& name, int& first, int& last) const
 {
-    for (int i = 0; i < count(); ++i) {
-        const TInfPage* page = Entry(i);
-        if (!page || !page->Editor)
-            continue;
-        const std::string& f = page->Editor->FileName;
-        if (f.size() == name.size() && strncasecmp(f.data(), name.data(), f.size()) == 0) {
-            first = i;
-            last = i + page->Editor->Buffer().ViewCount() - 1;
-            return true;
+    // The spelling itself first: another spelling is the same file only when
+    // the two do not stand for two files on disk.
+    for (const bool exact : {true, false}) {
+        for (int i = 0; i < count(); ++i) {
+            const TInfPage* page = Entry(i);
+            if (!page || !page->Editor)
+                continue;
+            const std::string& f = page->Editor->FileName;
+            if (exact ? f == name : kep::SameFile(f, name)) {
+                first = i;
+                last = i + page->Editor->Buffer().ViewCount() - 1;
+                return true;
+            }
         }
     }
     return false;

@@ -42,6 +42,18 @@ bool SamePath(std::string_view a, std::string_view b)
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    if (!SamePath(a, b))
+        return false;
+    struct stat sa{}, sb{};
+    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0)
+        return true;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 std::string FolderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');

@@ -4,11 +4,13 @@
 // settings in the project file.
 #include "app/PrinFixture.h"
 
+#include "editor/UF_CfgVue.h"
 #include "editor/UF_ChRemp.h"
 #include "editor/UF_CRef.h"
 #include "editor/UF_NumLig.h"
 #include "editor/U_Recherche.h"
 #include "platform/FindDialog.h"
+#include "project/UF_Proj.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -226,6 +228,70 @@ TEST_F(TPrinChercher, ReferencesListJumpAndFollowTheDocuments)
     Ed(2)->Buffer().SetAllText("\tcall TEMPO\r\n\tgoto tempo\r\n");
     S().OnMoved();
     EXPECT_EQ(c->Items().size(), 5u);
+}
+
+TEST_F(TPrinChercher, ReferencesFollowWhatTheyListAtOnce)
+{
+    ASSERT_TRUE(StartFiles({{"a.asm", "\tcall Tempo\r\n"}, {"b.asm", "\tgoto Tempo\r\n"}}));
+    Ed(0)->OnReferences("Tempo");
+    kep::TEcrCRef* c = W->CRef();
+    ASSERT_NE(c, nullptr);
+    ASSERT_EQ(c->Items().size(), 4u);
+    // No event runs in between: each change lists again by itself.
+    QMenu* pm = W->findChild<QMenu*>("PM_Sources");
+    pm->setProperty("tag", 1);
+    W->Action("PM_S_NoRefs")->trigger();
+    ASSERT_EQ(c->Items().size(), 2u);
+    W->ChoisitPage(0);
+    W->AskSaveName = [this](const QString&) { return QString::fromStdString(Dir.Path("p/z.asm")); };
+    W->Action("MF_EnregSous")->trigger();
+    EXPECT_EQ(c->Items()[0].Text, "z.asm");
+    W->ExecDialog = [](QDialog& d) {
+        static_cast<kep::TEcrEditVue&>(d).NomVue->setText("Init");
+        return true;
+    };
+    W->ProprietesVue(0);
+    EXPECT_EQ(c->Items()[0].Text, "Init");
+}
+
+TEST_F(TPrinChercher, WindowsOfAProjectCloseWithIt)
+{
+    Source("a.asm");
+    ProjectPath = Project("[Global]\r\nNbrEdit=1\r\n[Edit0]\r\nNom=a.asm\r\n");
+    const std::string other = Project("[Global]\r\n", "autre.pja");
+    ::chmod(ProjectPath.c_str(), 0444);
+    ASSERT_TRUE(Start({ProjectPath}));
+    std::string next = other;
+    W->ChoisitProjet = [&next](std::string& chosen) {
+        chosen = next;
+        return int(kep::TEcrProj::mrOk);
+    };
+    // Each writes to its own project, or nowhere for a protected one.
+    auto leave = [&] {
+        const std::string before = Dir.Read("p/demo.pja");
+        Ed(0)->OnReferences("nop");
+        Dlg("nop");
+        EXPECT_TRUE(W->CRef() && W->ChRempDlg());
+        next = other;
+        W->MP_ProjetClick();
+        EXPECT_EQ(kep::NomProjet, other);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(W->CRef(), nullptr);
+        EXPECT_EQ(W->ChRempDlg(), nullptr);
+        const std::string taken = Dir.Read("p/autre.pja");
+        EXPECT_EQ(taken.find("rences]"), std::string::npos);
+        EXPECT_EQ(taken.find("Cherche Remplace"), std::string::npos);
+        return before;
+    };
+    ASSERT_TRUE(ProjetProtege);
+    EXPECT_EQ(Dir.Read("p/demo.pja"), leave());
+    ::chmod(ProjectPath.c_str(), 0644);
+    next = ProjectPath;
+    W->MP_ProjetClick();
+    ASSERT_EQ(kep::NomProjet, ProjectPath);
+    ASSERT_FALSE(ProjetProtege);
+    leave();
+    EXPECT_NE(Dir.Read("p/demo.pja").find("[Cherche Remplace]"), std::string::npos);
 }
 
 TEST_F(TPrinChercher, GoToLineTakesOnlyNumbersAndClamps)

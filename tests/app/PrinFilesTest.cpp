@@ -80,13 +80,41 @@ TEST_F(TPrinFiles, CancellingAQuestionKeepsEverythingOpen)
     EXPECT_TRUE(W->isVisible());
     EXPECT_EQ(S().Count(), 2);
     EXPECT_NE(Dir.Read("p/b.asm").substr(0, 1), "Y");
-    // Closing the file itself asks without "Tous"; "Non" drops the changes.
-    Answers = {TEcrPrin::rNon};
+    // Closing the file itself asks without "Tous"; cancelled, the file stays
+    // open and off the reopen list; "Non" drops the changes and lists it.
     W->ChoisitPage(1);
+    Answers = {TEcrPrin::rAnnuler};
     W->Action("MF_Ferme")->trigger();
     EXPECT_EQ(OfferedTous.back(), false);
+    EXPECT_EQ(S().Count(), 2);
+    EXPECT_EQ(W->Reopen().Size(), 0u);
+    EXPECT_FALSE(W->ReopenMenu()->menuAction()->isEnabled());
+    Answers = {TEcrPrin::rNon};
+    W->Action("MF_Ferme")->trigger();
     EXPECT_EQ(Names(), QStringList{"a.asm"});
+    EXPECT_EQ(W->Reopen().Size(), 1u);
     EXPECT_NE(Dir.Read("p/b.asm").substr(0, 1), "Y");
+}
+
+TEST_F(TPrinFiles, NamesApartOnlyByCaseAreTwoDocuments)
+{
+    ASSERT_TRUE(StartFiles({{"Main.asm", "; grand\r\n"}, {"main.asm", "; petit\r\n"}}));
+    ASSERT_EQ(Names(), (QStringList{"main.asm", "main.asm"}));
+    ASSERT_NE(Ed(0), Ed(1));
+    EXPECT_EQ(Ed(1)->FileName, Dir.Path("p/main.asm"));
+    EXPECT_EQ(Ed(1)->Buffer().GetLine(0), "; petit");
+    // Each saves into its own file.
+    W->ChoisitPage(1);
+    Ed(1)->Buffer().InsertText("X");
+    W->Action("MF_Enreg")->trigger();
+    EXPECT_EQ(Dir.Read("p/main.asm"), "X; petit\r\n");
+    EXPECT_EQ(Dir.Read("p/Main.asm"), "; grand\r\n");
+    // Opened again, each spelling finds its own document.
+    W->OuvreFichier(Dir.Path("p/Main.asm"));
+    EXPECT_EQ(S().Entry(1)->Editor, Ed(0));
+    EXPECT_EQ(Ed(0)->Buffer().ViewCount(), 2);
+    EXPECT_EQ(Ed(2)->Buffer().ViewCount(), 1);
+    EXPECT_EQ(Names(), (QStringList{"main.asm(1)", "main.asm(2)", "main.asm"}));
 }
 
 TEST_F(TPrinFiles, FailedSaveIsReportedAndStopsTheClose)
@@ -196,10 +224,21 @@ TEST_F(TPrinFiles, SaveAsRenamesTheEntriesOrRefusesAnOpenName)
     ASSERT_TRUE(StartWith({"a.asm", "b.asm"}));
     W->ChoisitPage(0);
     W->Action("MF_NouvVue")->trigger();
+    Ed(0)->Buffer().InsertText("X");
+    const std::string before = Dir.Read("p/a.asm");
     SaveName = QString::fromStdString(Dir.Path("p/b.asm"));
     W->Action("MF_EnregSous")->trigger();
     EXPECT_EQ(Titled, QStringList{"Impossible d'utiliser ce nom.|Le fichier b.asm est utilis\u00e9."});
     EXPECT_EQ(Ed(0)->FileName, Dir.Path("p/a.asm"));
+    // Refused: nothing is written, under either name.
+    EXPECT_EQ(Dir.Read("p/a.asm"), before);
+    EXPECT_EQ(Dir.Read("p/b.asm").substr(0, 1), " ");
+    EXPECT_TRUE(Ed(0)->Buffer().Modified());
+    // Its own name: saved where it is.
+    SaveName = QString::fromStdString(Dir.Path("p/a.asm"));
+    W->Action("MF_EnregSous")->trigger();
+    EXPECT_EQ(Titled.size(), 1);
+    EXPECT_EQ(Dir.Read("p/a.asm").substr(0, 1), "X");
     SaveName = QString::fromStdString(Dir.Path("p/New.asm"));
     W->Action("MF_EnregSous")->trigger();
     EXPECT_EQ(Ed(0)->FileName, Dir.Path("p/New.asm"));

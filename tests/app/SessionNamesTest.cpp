@@ -45,6 +45,25 @@ TEST(SessionNames, RelativeAndExpandedPaths)
     EXPECT_EQ(ExpandName(dir.Dir(), "  "), "");
 }
 
+TEST(SessionNames, OneFileOrTwoWhenSpeltApartByCase)
+{
+    TTestDir dir;
+    const std::string upper = dir.Write("Main.asm", "a"), lower = dir.Write("main.asm", "b");
+    EXPECT_TRUE(SameFile(lower, lower));
+    EXPECT_FALSE(SameFile(upper, lower)); // two files on disk
+    EXPECT_TRUE(SameFile(dir.Path("MAIN.ASM"), lower)); // a spelling with no file of its own
+    EXPECT_TRUE(SameFile(lower, dir.Path("MAIN.ASM")));
+    EXPECT_FALSE(SameFile(lower, dir.Path("main.as")));
+    std::filesystem::create_symlink(lower, dir.Path("MAIN.asm"));
+    EXPECT_TRUE(SameFile(dir.Path("MAIN.asm"), lower)); // the same file reached otherwise
+    // The reopen list keeps the two apart.
+    TReopenList list;
+    list.PushTop(upper);
+    list.PushTop(lower);
+    EXPECT_EQ(list.Size(), 2u);
+    EXPECT_EQ(list.Find(upper), 1);
+}
+
 TEST(SessionNames, MasksSkipEmptyPartsAndBlanks)
 {
     EXPECT_EQ(SplitMasks("*.cod; *.map;;  *.err ;"), (std::vector<std::string>{"*.cod", "*.map", "*.err"}));

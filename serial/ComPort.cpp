@@ -2,12 +2,14 @@
 
 #include "config/U_KepFile.h"
 #include "platform/SerialNames.h"
+#include "serial/ComPortVerrou.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -17,23 +19,14 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <poll.h>
 #include <sys/ioctl.h>
-#ifdef __linux__
-#include <linux/serial.h>
-#endif
-#include <termios.h>
+#include <unistd.h>
 
 namespace kep {
 
 namespace {
 
-constexpr const char* OpenFormat = "Unable to open com port. Err %d";
-constexpr const char* StateFormat = "Unable to set com state. Err %d";
-constexpr const char* FailedFormat = "Operation failed. Err %d";
-constexpr const char* StatusFormat = "Unable to read com status. Err %d";
-constexpr const char* SignalFormat = "Unable to set signal. Err %d";
-
-constexpr TEvents LineEvents = EventBit(evRing) | EventBit(evCTS) | EventBit(evDSR) | EventBit(evRLSD);
 constexpr int PollMs = 50;
 
 std::string Formatted(const std::string& format, int code)
@@ -79,17 +72,6 @@ int OpenErrorCode(int err, QSerialPort::SerialPortError error)
     }
 }
 
-tcflag_t CharSize(TDataBits bits)
-{
-    switch (bits) {
-    case dbFive: return CS5;
-    case dbSix: return CS6;
-    case dbSeven: return CS7;
-    case dbEight: break;
-    }
-    return CS8;
-}
-
 } // namespace
 
 EComPort::EComPort(const std::string& format, int code) : std::runtime_error(Formatted(format, code)), Code_(code) {}
@@ -118,7 +100,6 @@ TComPort::TComPort(QObject* parent) : QObject(parent), Serial_(new QSerialPort(t
     Poll_->setInterval(PollMs);
     connect(Poll_, &QTimer::timeout, this, &TComPort::PollLines);
     connect(Serial_, &QSerialPort::readyRead, this, &TComPort::OnReadyRead);
-    connect(Serial_, &QSerialPort::bytesWritten, this, &TComPort::OnBytesWritten);
     connect(Serial_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { OnDriverError(int(e)); });
 }
 
@@ -236,102 +217,6 @@ TRxDecodeRules TComPort::Rules() const
     return rules;
 }
 
-// ---- Line state
-
-int TComPort::ApplyLineState()
-{
-    // termios has no 1.5 stop bits.
-    if (StopBits_ == sbOne5StopBits)
-        return EINVAL;
-    // QSerialPort for the speed alone, for the rates termios2 must carry.
-    errno = 0;
-    const bool ok = Serial_->setBaudRate(BaudValue(BaudRate_));
-    const int err = ok ? 0 : errno > 0 ? errno : EINVAL;
-    Serial_->clearError();
-    return err ? err : ApplyTermios();
-}
-
-// The framing is set here rather than through QSerialPort's setters, which
-// reset the input flags the marks depend on and leave PARODD and CMSPAR
-// behind when the parity goes.
-int TComPort::ApplyTermios()
-{
-    const int fd = int(Serial_->handle());
-    termios tio{};
-    if (::tcgetattr(fd, &tio) < 0)
-        return errno;
-    tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CharSize(DataBits_);
-    switch (Parity_.Bits) {
-    case prNone: break;
-    case prOdd: tio.c_cflag |= PARENB | PARODD; break;
-    case prEven: tio.c_cflag |= PARENB; break;
-    case prMark: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
-    }
-    if (StopBits_ == sbTwoStopBits)
-        tio.c_cflag |= CSTOPB;
-    // OutDsrFlow has no counterpart: the tty layer only knows RTS/CTS.
-    if (Flow_.OutCtsFlow || Flow_.ControlRts == rtsHandshake)
-        tio.c_cflag |= CRTSCTS;
-
-    // Bytes come through untouched, on the tty layer's fast path, unless
-    // bad bytes must be told: they then come marked for the decoder (a real
-    // 0xFF doubled), breaks with them. Otherwise a break is kept out of the
-    // data and the driver counts it (PollLines reads the count): asking for
-    // marks all the time halves the throughput.
-    tio.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | ISTRIP | INPCK | IXON | IXOFF | IXANY | PARMRK);
-    if (Parity_.Check) {
-        tio.c_iflag &= ~tcflag_t(IGNPAR);
-        tio.c_iflag |= INPCK | PARMRK;
-    } else {
-        tio.c_iflag |= IGNBRK;
-    }
-    if (Flow_.XonXoffOut)
-        tio.c_iflag |= IXON;
-    if (Flow_.XonXoffIn)
-        tio.c_iflag |= IXOFF;
-    tio.c_cc[VSTART] = 0x11;
-    tio.c_cc[VSTOP] = 0x13;
-    if (::tcsetattr(fd, TCSANOW, &tio) < 0)
-        return errno;
-    if (Marked_ != Parity_.Check)
-        Decoder_.Reset();
-    Marked_ = Parity_.Check;
-    // A driver quietly keeps what it cannot do (a pseudo-terminal keeps 8
-    // bits and no parity), and refuses it only when nothing else changed in
-    // the same call: checked here so that such a framing always fails.
-    termios now{};
-    if (::tcgetattr(fd, &now) < 0)
-        return errno;
-    if ((now.c_cflag ^ tio.c_cflag) & (CSIZE | PARENB | CSTOPB))
-        return EINVAL;
-    return 0;
-}
-
-int TComPort::ApplySignals()
-{
-    const int fd = int(Serial_->handle());
-    int err = 0;
-    auto set = [&](int line, bool up) {
-        int bits = line;
-        if (::ioctl(fd, up ? TIOCMBIS : TIOCMBIC, &bits) < 0 && !err)
-            err = errno;
-    };
-    switch (Flow_.ControlDtr) {
-    case dtrEnable: set(TIOCM_DTR, true); break;
-    case dtrDisable: set(TIOCM_DTR, false); break;
-    case dtrHandshake: break; // the tty layer has no DTR/DSR handshake: DTR stays as the driver left it
-    }
-    switch (Flow_.ControlRts) {
-    case rtsEnable: set(TIOCM_RTS, true); break;
-    case rtsDisable: set(TIOCM_RTS, false); break;
-    case rtsHandshake: break; // CRTSCTS drives it
-    case rtsToggle: break;    // only some drivers do it, through their RS-485 mode: left as it is
-    }
-    return err;
-}
-
 // ---- Connection
 
 void TComPort::Open()
@@ -348,16 +233,29 @@ void TComPort::Open()
             throw EComPort(OpenFormat, EBUSY);
     }
     Claimed_ = key;
+    // Another program's hold is told before QSerialPort sets the line
+    // under it. A lock file of a live process stands however old it is
+    // (QSerialPort would take it for stale after half a minute).
+    int err = 0;
+    Lock_ = OpenLocked(path, err);
+    if (Lock_ >= 0 && UucpHolder(path) > 0)
+        err = EBUSY;
+    if (err) {
+        Release();
+        throw EComPort(OpenFormat, err);
+    }
     Serial_->clearError();
     Serial_->setPortName(QFile::decodeName(QByteArray::fromStdString(path)));
     errno = 0;
     if (!Serial_->open(QIODevice::ReadWrite)) {
-        const int err = OpenErrorCode(errno, Serial_->error());
+        err = OpenErrorCode(errno, Serial_->error());
         Serial_->clearError();
         Release();
         throw EComPort(OpenFormat, err);
     }
-    if (const int err = ApplyLineState()) {
+    // Kept from other opens (root passes it all the same, hence the lock).
+    ::ioctl(int(Serial_->handle()), TIOCEXCL);
+    if ((err = ApplyLineState())) {
         Serial_->close();
         Serial_->clearError();
         Release();
@@ -367,6 +265,12 @@ void TComPort::Open()
     Decoder_.Reset();
     Received_.clear();
     ReceivedAt_ = 0;
+    Sending_.clear();
+    SendingAt_ = 0;
+    TxEmptyQueued_ = false;
+    Room_ = new QSocketNotifier(Serial_->handle(), QSocketNotifier::Write, this);
+    Room_->setEnabled(false);
+    connect(Room_, &QSocketNotifier::activated, this, &TComPort::Send);
     LinesReadable_ = true;
     LinesSampled_ = false;
     BreaksReadable_ = true;
@@ -389,8 +293,29 @@ void TComPort::Open()
     UpdatePolling();
 }
 
+bool TComPort::CanOpen(const std::string& device)
+{
+    if (device.empty())
+        return false;
+    {
+        std::lock_guard<std::mutex> lock(RegistryLock);
+        if (Registry().count(RegistryKey(device)))
+            return false;
+    }
+    int err = 0;
+    const int fd = OpenLocked(device, err);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return UucpHolder(device) == 0;
+}
+
+// After the device itself has closed, so that the lock covers it to the end.
 void TComPort::Release()
 {
+    if (Lock_ >= 0)
+        ::close(Lock_);
+    Lock_ = -1;
     if (Claimed_.empty())
         return;
     std::lock_guard<std::mutex> lock(RegistryLock);
@@ -405,6 +330,13 @@ void TComPort::Close()
     Connected_ = false;
     ++Generation_;
     Poll_->stop();
+    // Deleted by the event loop, which is safe wherever Close comes from.
+    Room_->setEnabled(false);
+    Room_->deleteLater();
+    Room_ = nullptr;
+    Sending_.clear();
+    SendingAt_ = 0;
+    TxEmptyQueued_ = false;
     Serial_->clear();
     Serial_->close();
     Serial_->clearError();
@@ -420,14 +352,19 @@ void TComPort::OnDriverError(int error)
 {
     if (!Connected_ || VanishQueued_)
         return;
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError && error != QSerialPort::WriteError)
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
     // A hung-up line reads as end of file, which leaves errno as it was;
-    // the next write would say EIO, so that is the code unless a failed
-    // write told better.
-    int code = EIO;
-    if (error == QSerialPort::WriteError && (errno == ENXIO || errno == ENODEV || errno == EPIPE))
-        code = errno;
+    // the next write would say EIO.
+    Lost(EIO);
+}
+
+// The device is gone: the port closes, once, from the event loop.
+void TComPort::Lost(int code)
+{
+    if (!Connected_ || VanishQueued_)
+        return;
+    Room_->setEnabled(false);
     // The driver keeps signalling until the port closes, but closing inside
     // its own notification would pull the buffers from under it.
     VanishQueued_ = true;
@@ -503,52 +440,75 @@ void TComPort::OnReadyRead()
     Deliver(events);
 }
 
-void TComPort::OnBytesWritten()
-{
-    if (!Connected_ || Serial_->bytesToWrite() != 0)
-        return;
-    const unsigned generation = Generation_;
-    if (InWrite_) {
-        // Noticed by Write's flush: told from the event loop, not from
-        // inside Write.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == Generation_ && Connected_ && Serial_->bytesToWrite() == 0)
-                    Deliver(EventBit(evTxEmpty));
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    QPointer<TComPort> alive(this);
-    InTxSignal_ = true;
-    Deliver(EventBit(evTxEmpty));
-    if (alive)
-        InTxSignal_ = false;
-}
-
 int TComPort::Write(const void* buffer, int count)
 {
     if (!Connected_ || count <= 0)
         return 0;
-    errno = 0;
-    const qint64 n = Serial_->write(static_cast<const char*>(buffer), count);
-    // Hand what the driver takes now, as a blocking write would, rather than
-    // wait for the event loop's next turn. Not from within QSerialPort's
-    // bytesWritten, though: a flush there loses the count of the next
-    // completion, and with it the next TxEmpty; QSerialPort sends the rest
-    // itself as soon as that signal returns.
-    if (n > 0 && !InTxSignal_) {
-        InWrite_ = true;
-        Serial_->flush();
-        InWrite_ = false;
+    // What the driver took goes once it outweighs what waits, as for reads.
+    if (SendingAt_ == Sending_.size()) {
+        Sending_.clear();
+        SendingAt_ = 0;
+    } else if (SendingAt_ >= 65536 && SendingAt_ * 2 >= Sending_.size()) {
+        Sending_.erase(0, SendingAt_);
+        SendingAt_ = 0;
     }
-    if (n < 0) {
-        const int err = errno > 0 ? errno : EIO;
-        Serial_->clearError();
-        throw EComPort(FailedFormat, err);
+    Sending_.append(static_cast<const char*>(buffer), std::size_t(count));
+    // Handed over at once, as a blocking write would, rather than on the
+    // event loop's next turn.
+    Send();
+    return count;
+}
+
+// Hands the driver what it takes now. A full queue, or a line the receiver
+// holds back, takes nothing ("temporarily unavailable"): the rest waits for
+// the driver to have room. Any other failure is the device going away.
+void TComPort::Send()
+{
+    if (!Connected_ || VanishQueued_)
+        return;
+    const int fd = int(Serial_->handle());
+    // A bounded share per turn keeps the event loop free on a fast line.
+    std::size_t share = 1u << 18;
+    while (SendingAt_ < Sending_.size()) {
+        if (share == 0) {
+            Room_->setEnabled(true);
+            return;
+        }
+        const std::size_t size = std::min(share, Sending_.size() - SendingAt_);
+        const ssize_t n = ::write(fd, Sending_.data() + SendingAt_, size);
+        if (n > 0) {
+            SendingAt_ += std::size_t(n);
+            share -= std::min(share, std::size_t(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
+            Room_->setEnabled(true);
+            return;
+        }
+        Lost(errno);
+        return;
     }
-    return int(n);
+    Sending_.clear();
+    SendingAt_ = 0;
+    Room_->setEnabled(false);
+    // Told from the event loop: a handler that writes again must not nest
+    // inside Write.
+    if (TxEmptyQueued_ || !(Events_ & EventBit(evTxEmpty)))
+        return;
+    TxEmptyQueued_ = true;
+    const unsigned generation = Generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation != Generation_)
+                return;
+            TxEmptyQueued_ = false;
+            if (Connected_ && SendingAt_ == Sending_.size())
+                Deliver(EventBit(evTxEmpty));
+        },
+        Qt::QueuedConnection);
 }
 
 int TComPort::Read(void* buffer, int count)
@@ -572,7 +532,7 @@ int TComPort::InputCount() const
 
 int TComPort::OutputCount() const
 {
-    return Connected_ ? int(std::min<qint64>(Serial_->bytesToWrite(), INT_MAX)) : 0;
+    return Connected_ ? int(std::min<std::size_t>(Sending_.size() - SendingAt_, INT_MAX)) : 0;
 }
 
 bool TComPort::WaitWritten(int ms)
@@ -581,143 +541,20 @@ bool TComPort::WaitWritten(int ms)
         return true;
     const QDeadlineTimer deadline(ms);
     const unsigned generation = Generation_;
-    while (Serial_->bytesToWrite() > 0) {
+    while (SendingAt_ < Sending_.size()) {
         const qint64 left = deadline.remainingTime();
         if (left == 0)
             return false;
         // Short slices: the rest of the program keeps running meanwhile.
-        Serial_->waitForBytesWritten(int(left < 0 ? 20 : std::min<qint64>(left, 20)));
+        pollfd room{int(Serial_->handle()), POLLOUT, 0};
+        ::poll(&room, 1, int(left < 0 ? 20 : std::min<qint64>(left, 20)));
+        Send();
         QCoreApplication::processEvents();
         // Closed meanwhile: what was queued is gone, not sent.
         if (!Connected_ || generation != Generation_)
             return false;
     }
     return true;
-}
-
-// ---- Lines
-
-int TComPort::ReadLines(int& lines) const
-{
-    lines = 0;
-    if (::ioctl(int(Serial_->handle()), TIOCMGET, &lines) < 0)
-        return errno;
-    return 0;
-}
-
-void TComPort::SetDTR(bool state)
-{
-    int bits = TIOCM_DTR;
-    if (::ioctl(int(Serial_->handle()), state ? TIOCMBIS : TIOCMBIC, &bits) < 0)
-        throw EComPort(SignalFormat, errno);
-}
-
-void TComPort::SetRTS(bool state)
-{
-    int bits = TIOCM_RTS;
-    if (::ioctl(int(Serial_->handle()), state ? TIOCMBIS : TIOCMBIC, &bits) < 0)
-        throw EComPort(SignalFormat, errno);
-}
-
-bool TComPort::LineUp(int line) const
-{
-    int lines = 0;
-    if (const int err = ReadLines(lines))
-        throw EComPort(StatusFormat, err);
-    return lines & line;
-}
-
-bool TComPort::CTS() const { return LineUp(TIOCM_CTS); }
-bool TComPort::DSR() const { return LineUp(TIOCM_DSR); }
-bool TComPort::RLSD() const { return LineUp(TIOCM_CD); }
-bool TComPort::Ring() const { return LineUp(TIOCM_RI); }
-
-// The tty layer tells no modem line change to a reader that also waits for
-// data, so the lines are sampled while someone watches them; so is the
-// driver's count of breaks, which unmarked input leaves out of the data.
-bool TComPort::WatchesLines() const
-{
-    return LinesReadable_ && (Events_ & LineEvents);
-}
-
-bool TComPort::WatchesBreaks() const
-{
-    return BreaksReadable_ && !Marked_ && (Events_ & EventBit(evBreak));
-}
-
-int TComPort::ReadBreaks(unsigned& breaks) const
-{
-#ifdef TIOCGICOUNT
-    serial_icounter_struct count{};
-    if (::ioctl(int(Serial_->handle()), TIOCGICOUNT, &count) < 0)
-        return errno;
-    breaks = unsigned(count.brk);
-    return 0;
-#else
-    breaks = 0;
-    return ENOTTY;
-#endif
-}
-
-void TComPort::UpdatePolling()
-{
-    if (!Connected_ || (!WatchesLines() && !WatchesBreaks())) {
-        Poll_->stop();
-        return;
-    }
-    if (Poll_->isActive())
-        return;
-    PollLines(); // takes the first sample, and tells a refusal at once
-    if (Connected_ && (WatchesLines() || WatchesBreaks()))
-        Poll_->start();
-}
-
-void TComPort::PollLines()
-{
-    if (!Connected_) {
-        Poll_->stop();
-        return;
-    }
-    TEvents events = 0;
-    if (WatchesLines()) {
-        int lines = 0;
-        if (const int err = ReadLines(lines)) {
-            LinesReadable_ = false;
-            if (!WatchesBreaks())
-                Poll_->stop();
-            Fault(StatusFormat, err);
-            return;
-        }
-        const unsigned now = unsigned(lines), was = LastLines_;
-        LastLines_ = now;
-        if (LinesSampled_) {
-            if ((now & TIOCM_RI) && !(was & TIOCM_RI))
-                events |= EventBit(evRing);
-            if ((now ^ was) & TIOCM_CTS)
-                events |= EventBit(evCTS);
-            if ((now ^ was) & TIOCM_DSR)
-                events |= EventBit(evDSR);
-            if ((now ^ was) & TIOCM_CD)
-                events |= EventBit(evRLSD);
-        }
-        LinesSampled_ = true;
-    }
-    if (WatchesBreaks()) {
-        // A driver without counters (a pseudo-terminal) cannot carry a
-        // break either: nothing to tell.
-        unsigned breaks = 0;
-        if (ReadBreaks(breaks)) {
-            BreaksReadable_ = false;
-            if (!WatchesLines())
-                Poll_->stop();
-        } else {
-            if (BreaksCounted_ && breaks != LastBreaks_)
-                events |= EventBit(evBreak);
-            LastBreaks_ = breaks;
-            BreaksCounted_ = true;
-        }
-    }
-    Deliver(events);
 }
 
 void TComPort::Deliver(TEvents events)

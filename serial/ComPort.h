@@ -2,7 +2,9 @@
 // One serial port, COM1 to COM8, over QSerialPort: line settings applied at
 // once while connected, reads and writes, the DTR and RTS lines, the modem
 // lines and the line events. The names COM1..COM8 map to devices through
-// the option file (see platform/SerialNames.h).
+// the option file (see platform/SerialNames.h). QSerialPort opens the
+// device and reads it; writes go to the device itself, so that a line that
+// cannot take more yet is told apart from one that is gone.
 //
 // Everything runs on the thread that owns the object: the driver's
 // notifications and a short poll of the modem lines stand in for a thread
@@ -19,6 +21,7 @@
 #include <string_view>
 
 class QSerialPort;
+class QSocketNotifier;
 class QTimer;
 
 namespace kep {
@@ -33,6 +36,13 @@ public:
 private:
     int Code_;
 };
+
+// EComPort's messages, %d the system's code.
+inline constexpr const char* OpenFormat = "Unable to open com port. Err %d";
+inline constexpr const char* StateFormat = "Unable to set com state. Err %d";
+inline constexpr const char* FailedFormat = "Operation failed. Err %d";
+inline constexpr const char* StatusFormat = "Unable to read com status. Err %d";
+inline constexpr const char* SignalFormat = "Unable to set signal. Err %d";
 
 // The component's speed table; 128000 and 256000 follow it so that the
 // terminal's longer list selects real speeds.
@@ -121,16 +131,22 @@ public:
     // ---- Connection.
     // Closes first if open, then opens the device of Port (read and write,
     // exclusive) and applies every setting. Throws EComPort; a failed Open
-    // leaves the port closed.
+    // leaves the port closed. A device another program holds is refused
+    // (EBUSY) before its line is touched, and this port holds the device in
+    // the same ways until it closes.
     void Open();
     void Close();
     bool Connected() const { return Connected_; }
     // The device Port maps to (empty when none).
     std::string DevicePath() const;
+    // Whether Open would find `device` free now; the line is left as it is.
+    static bool CanOpen(const std::string& device);
 
     // ---- Transfers. Write queues the bytes and returns their count; the
-    // driver sends them as the line allows. Read takes at most `count`
-    // received bytes and returns how many.
+    // driver sends them as the line allows: while its queue is full or the
+    // receiver holds the line back (XOFF, CTS down) they wait here, in
+    // order, and only the device vanishing ends them (OnFault). Read takes
+    // at most `count` received bytes and returns how many.
     int Write(const void* buffer, int count);
     int WriteStr(std::string_view text) { return Write(text.data(), int(text.size())); }
     int Read(void* buffer, int count);
@@ -170,8 +186,9 @@ private:
     bool LineUp(int line) const; // throws
     TRxDecodeRules Rules() const;
     void OnReadyRead();
-    void OnBytesWritten();
+    void Send();
     void OnDriverError(int error);
+    void Lost(int code);
     void Vanished(unsigned generation, int code);
     bool WatchesLines() const;
     bool WatchesBreaks() const;
@@ -195,11 +212,14 @@ private:
     bool BreaksReadable_ = false;
     bool BreaksCounted_ = false; // LastBreaks_ holds the driver's count
     unsigned LastBreaks_ = 0;
+    std::string Sending_;       // written, not yet taken by the driver
+    std::size_t SendingAt_ = 0;
+    QSocketNotifier* Room_ = nullptr; // the driver has room again
+    bool TxEmptyQueued_ = false;
     std::string Claimed_; // the device this object holds, as the registry knows it
+    int Lock_ = -1;       // a descriptor holding the device's flock
     unsigned Generation_ = 0; // counts opens and closes, to drop stale work
     bool VanishQueued_ = false;
-    bool InWrite_ = false;    // Write is flushing
-    bool InTxSignal_ = false; // inside QSerialPort's bytesWritten
 
     TBaudRate BaudRate_ = br9600;
     int Port_ = 1;

@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSerialPort>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -211,14 +210,10 @@ void TEcrComms::SondePorts()
             lstPorts->addItem(nom); // open here, so the probe cannot open it
             continue;
         }
-        const std::string device = ComDevice(n, NomFichOptions);
-        if (device.empty())
-            continue;
-        QSerialPort essai(PathToQString(device));
-        if (essai.open(QIODevice::ReadWrite)) {
-            essai.close();
+        // Asked without setting the line: a port another program holds
+        // is not listed, and its line stays as that program left it.
+        if (TComPort::CanOpen(ComDevice(n, NomFichOptions)))
             lstPorts->addItem(nom);
-        }
     }
     const QString voulu = Com->Connected() ? QStringLiteral("COM") + NomPort() : choisi;
     lstPorts->setCurrentIndex(lstPorts->findText(voulu));

@@ -1,167 +1,10 @@
-// The serial port over a pseudo-terminal pair: the test plays the board on
-// the far end. A pseudo-terminal has no modem lines, which the port must
-// survive; it does pass the line discipline's marks, which the port undoes.
-#include "serial/ComPort.h"
+// The port itself: its messages and settings, opening and closing, and
+// the line state the device is given.
+#include "serial/ComPortFixture.h"
+#include "serial/DeviceHolder.h"
 
-#include "config/U_KepFile.h"
-#include "serial/PtyPair.h"
-
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QTest>
-
-#include <algorithm>
-#include <cerrno>
-#include <fstream>
-#include <functional>
-#include <map>
-#include <random>
-#include <thread>
-
-using namespace kep;
-
-namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 10000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
-
-// Runs the event loop for a while, for what must not happen.
-void Settle(int ms = 300)
-{
-    QTest::qWait(ms);
-}
-
-std::string RandomBytes(std::size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (char& c : s)
-        c = char(rng() & 0xFF);
-    // Make sure the bytes the line discipline treats specially are there.
-    for (std::size_t i = 0; i + 3 < n; i += 997) {
-        s[i] = char(0xFF);
-        s[i + 1] = char(0xFF);
-        s[i + 2] = 0;
-    }
-    return s;
-}
-
-std::size_t FirstDifference(const std::string& a, const std::string& b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i)
-        if (a[i] != b[i])
-            return i;
-    return n;
-}
-
-// The termios of our end, read through a descriptor of its own (root
-// passes TIOCEXCL; anyone else skips the check).
-bool DeviceTermios(const std::string& path, termios& t)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    const bool ok = ::tcgetattr(fd, &t) == 0;
-    ::close(fd);
-    return ok;
-}
-
-std::string ThrownBy(const std::function<void()>& f, int* code = nullptr)
-{
-    try {
-        f();
-    } catch (const EComPort& e) {
-        if (code)
-            *code = e.Code();
-        return e.what();
-    }
-    return "(nothing thrown)";
-}
-
-// A thread playing the board. Should the test end early, the line is cut so
-// that the thread stops before the test's locals it uses go away.
-class TBoard {
-public:
-    TBoard(TPtyPair& pair, std::function<void()> work) : Pair_(pair), Thread_(std::move(work)) {}
-    ~TBoard()
-    {
-        if (Thread_.joinable()) {
-            Pair_.Kill();
-            Thread_.join();
-        }
-    }
-    void Join() { Thread_.join(); }
-
-private:
-    TPtyPair& Pair_;
-    std::thread Thread_;
-};
-
-class ComPortTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Pair.Ok()) << "socat is needed for these tests";
-        char tmpl[] = "/tmp/kep-comport-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        Dir = tmpl;
-        MapPorts({{1, Pair.Ours()}});
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(Dir, ec);
-        NomFichOptions.clear();
-    }
-    void MapPorts(const std::map<int, std::string>& ports)
-    {
-        const std::string file = Dir + "/kep.ini";
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << "[Ports]\n";
-        for (const auto& [n, path] : ports)
-            out << "COM" << n << "=" << path << "\n";
-        out.close();
-        NomFichOptions = file;
-    }
-    // A port that records what happens to it.
-    void Watch(TComPort& port)
-    {
-        port.OnOpen = [this](TComPort&) { Log.push_back("open"); };
-        port.OnClose = [this](TComPort&) { Log.push_back("close"); };
-        port.OnFault = [this](TComPort&, const std::string& m) { Faults.push_back(m); Log.push_back(m); };
-    }
-    // Reads every byte as it comes.
-    void Collect(TComPort& port)
-    {
-        port.OnRxChar = [this](TComPort& p, int count) {
-            std::string buf(std::size_t(std::max(count, 1)), '\0');
-            const int n = p.Read(buf.data(), count);
-            Got.append(buf.data(), std::size_t(n));
-        };
-    }
-
-    TPtyPair Pair;
-    std::string Dir;
-    std::vector<std::string> Log, Faults;
-    std::string Got;
-};
-
-constexpr TEvents RxOnly = EventBit(evRxChar);
-const std::string SignalRefused = "Unable to set signal. Err 25";
-const std::string StatusRefused = "Unable to read com status. Err 25";
-
-} // namespace
+#include <sys/file.h>
+#include <sys/time.h>
 
 // ---- Messages and helpers
 
@@ -309,6 +152,67 @@ TEST_F(ComPortTest, DestructorLetsTheDeviceGo)
     port.SetEvents(RxOnly);
     port.Open();
     EXPECT_TRUE(port.Connected());
+}
+
+// Held by another program, whichever way it holds it: refused. Once open,
+// the port holds the device the same way, until it closes.
+TEST_F(ComPortTest, DeviceHeldElsewhereRefusedAndOursHeldUntilClosed)
+{
+    TComPort port;
+    port.SetEvents(RxOnly);
+    Watch(port);
+    const std::string busy = "Unable to open com port. Err " + std::to_string(EBUSY);
+    auto lockable = [&] {
+        const int fd = ::open(Pair.Ours().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const bool ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        return ok;
+    };
+    {
+        TDeviceHolder picocom(Pair.Ours());
+        ASSERT_TRUE(picocom.Ok());
+        int code = 0;
+        EXPECT_EQ(ThrownBy([&] { port.Open(); }, &code), busy);
+        EXPECT_EQ(code, EBUSY);
+        EXPECT_FALSE(port.Connected());
+        EXPECT_FALSE(TComPort::CanOpen(Pair.Ours()));
+    }
+    EXPECT_TRUE(TComPort::CanOpen(Pair.Ours()));
+    port.Open();
+    EXPECT_FALSE(lockable());
+    port.Close();
+    EXPECT_TRUE(lockable());
+
+    // A UUCP lock file naming a live process (minicom's kind), older than
+    // the half minute after which QSerialPort takes one for stale.
+    char* real = ::realpath(Pair.Ours().c_str(), nullptr);
+    ASSERT_NE(real, nullptr);
+    std::string name = std::string(real).substr(5); // below /dev/
+    std::free(real);
+    std::replace(name.begin(), name.end(), '/', '_');
+    const std::string lockFile = "/run/lock/LCK.." + name;
+    TDeviceHolder minicom;
+    ASSERT_TRUE(minicom.Ok());
+    struct TRemoved {
+        std::string Path;
+        ~TRemoved()
+        {
+            std::error_code ec;
+            std::filesystem::remove(Path, ec);
+        }
+    } removed{lockFile};
+    char pid[16];
+    std::snprintf(pid, sizeof pid, "%10d\n", int(minicom.Pid()));
+    if (!(std::ofstream(lockFile) << pid))
+        GTEST_SKIP() << "no lock folder to write in";
+    const timeval hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ::utimes(lockFile.c_str(), hourAgo);
+    EXPECT_EQ(ThrownBy([&] { port.Open(); }), busy);
+    EXPECT_TRUE(std::filesystem::exists(lockFile));
+    minicom.Stop(); // its lock holds nothing now
+    port.Open();
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(Log, (std::vector<std::string>{"open", SignalRefused, "close", "open", SignalRefused}));
 }
 
 TEST_F(ComPortTest, FailedLineStateClosesTheDevice)
@@ -539,420 +443,4 @@ TEST_F(ComPortTest, FramingTheDeviceCannotDoIsRefused)
         EXPECT_EQ(ThrownBy([&] { port.SetDataBits(dbSeven); }), "Unable to set com state. Err 22");
         EXPECT_TRUE(port.Connected());
     }
-}
-
-// ---- Transfers
-
-TEST_F(ComPortTest, NoEventsStillTransfers)
-{
-    TComPort port;
-    port.SetEvents(0);
-    bool rx = false;
-    port.OnRxChar = [&](TComPort&, int) { rx = true; };
-    port.Open();
-    EXPECT_TRUE(Faults.empty());
-    EXPECT_EQ(port.WriteStr("abc"), 3);
-    EXPECT_EQ(Pair.BoardRead(3, 5000), "abc");
-    ASSERT_TRUE(Pair.BoardWrite("xyz"));
-    ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 3; }));
-    char buf[8] = {};
-    EXPECT_EQ(port.Read(buf, 8), 3);
-    EXPECT_EQ(std::string(buf, 3), "xyz");
-    EXPECT_FALSE(rx);
-}
-
-TEST_F(ComPortTest, OneMegabyteEachWayAtOnce)
-{
-    const std::string toBoard = RandomBytes(1 << 20, 1);
-    const std::string toUs = RandomBytes(1 << 20, 2);
-    TComPort port;
-    port.SetEvents(RxOnly);
-    Collect(port);
-    port.Open();
-
-    std::string boardGot;
-    bool written = false;
-    TBoard reader(Pair, [&] { boardGot = Pair.BoardRead(toBoard.size(), 10000); });
-    TBoard writer(Pair, [&] { written = Pair.BoardWrite(toUs); });
-    EXPECT_EQ(port.Write(toBoard.data(), int(toBoard.size())), int(toBoard.size()));
-    const bool all = WaitUntil([&] { return Got.size() >= toUs.size(); }, 60000);
-    const bool sent = port.WaitWritten(60000);
-    writer.Join();
-    reader.Join();
-    EXPECT_TRUE(all);
-    EXPECT_TRUE(sent);
-    EXPECT_TRUE(written);
-    EXPECT_EQ(Got.size(), toUs.size());
-    EXPECT_TRUE(Got == toUs) << "first difference at " << FirstDifference(Got, toUs);
-    EXPECT_EQ(boardGot.size(), toBoard.size());
-    EXPECT_TRUE(boardGot == toBoard) << "first difference at " << FirstDifference(boardGot, toBoard);
-    EXPECT_EQ(port.InputCount(), 0);
-    EXPECT_EQ(port.OutputCount(), 0);
-}
-
-TEST_F(ComPortTest, MarkLookalikesAreData)
-{
-    // What looks like a break or an error mark, sent as data, is data.
-    TComPort port;
-    int breaks = 0, errors = 0;
-    port.OnBreak = [&](TComPort&) { ++breaks; };
-    port.OnError = [&](TComPort&) { ++errors; };
-    Collect(port);
-    port.Open();
-    const std::string bytes = {char(0xFF), 0, 0, char(0xFF), 0, 'x', char(0xFF), char(0xFF), 'y', char(0xFF)};
-    ASSERT_TRUE(Pair.BoardWrite(bytes));
-    ASSERT_TRUE(WaitUntil([&] { return Got.size() >= bytes.size(); }));
-    Settle(100);
-    EXPECT_TRUE(Got == bytes);
-    // The same through the marked path, with errors checked: the driver
-    // doubles each real 0xFF and the decoder undoes it.
-    TParity p;
-    p.Check = true;
-    port.SetParity(p);
-    Got.clear();
-    ASSERT_TRUE(Pair.BoardWrite(bytes));
-    ASSERT_TRUE(WaitUntil([&] { return Got.size() >= bytes.size(); }));
-    Settle(100);
-    EXPECT_TRUE(Got == bytes);
-    EXPECT_EQ(breaks, 0);
-    EXPECT_EQ(errors, 0);
-}
-
-TEST_F(ComPortTest, DiscardNullDropsZeros)
-{
-    TComPort port;
-    port.SetEvents(RxOnly);
-    port.SetDiscardNull(true);
-    Collect(port);
-    port.Open();
-    ASSERT_TRUE(Pair.BoardWrite(std::string("a\0b\0\0c", 6)));
-    ASSERT_TRUE(WaitUntil([&] { return Got.size() >= 3; }));
-    Settle(100);
-    EXPECT_EQ(Got, "abc");
-}
-
-TEST_F(ComPortTest, EventCharGivesRxFlagAfterRxChar)
-{
-    TComPort port;
-    std::vector<std::string> seen;
-    port.SetEventChar('\r');
-    port.OnRxChar = [&](TComPort& p, int count) {
-        seen.push_back("rx");
-        std::string buf(std::size_t(count), '\0');
-        Got.append(buf.data(), std::size_t(p.Read(buf.data(), count)));
-    };
-    port.OnRxFlag = [&](TComPort&) { seen.push_back("flag"); };
-    port.Open();
-    ASSERT_TRUE(Pair.BoardWrite("no flag"));
-    ASSERT_TRUE(WaitUntil([&] { return Got.size() >= 7; }));
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), "flag"), 0);
-    seen.clear();
-    ASSERT_TRUE(Pair.BoardWrite("line\r"));
-    ASSERT_TRUE(WaitUntil([&] { return !seen.empty() && seen.back() == "flag"; }));
-    ASSERT_GE(seen.size(), 2u);
-    EXPECT_EQ(seen[seen.size() - 2], "rx");
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), "flag"), 1);
-}
-
-TEST_F(ComPortTest, OnlyWatchedEventsDelivered)
-{
-    TComPort port;
-    port.SetEvents(EventBit(evRxFlag));
-    port.SetEventChar('!');
-    int rx = 0, flags = 0;
-    port.OnRxChar = [&](TComPort&, int) { ++rx; };
-    port.OnRxFlag = [&](TComPort&) { ++flags; };
-    port.Open();
-    ASSERT_TRUE(Pair.BoardWrite("hey!"));
-    ASSERT_TRUE(WaitUntil([&] { return flags == 1; }));
-    EXPECT_EQ(rx, 0);
-    EXPECT_EQ(port.InputCount(), 4);
-}
-
-TEST_F(ComPortTest, RxCountIsWhatIsWaitingAndReadsTakeFromTheFront)
-{
-    TComPort port;
-    port.SetEvents(RxOnly);
-    std::vector<int> counts;
-    port.OnRxChar = [&](TComPort& p, int count) {
-        counts.push_back(count);
-        EXPECT_EQ(count, p.InputCount());
-    };
-    port.Open();
-    ASSERT_TRUE(Pair.BoardWrite("0123456789"));
-    ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 10; }));
-    ASSERT_FALSE(counts.empty());
-    EXPECT_EQ(counts.back(), 10);
-    char buf[16] = {};
-    EXPECT_EQ(port.Read(buf, 3), 3);
-    EXPECT_EQ(std::string(buf, 3), "012");
-    EXPECT_EQ(port.InputCount(), 7);
-    ASSERT_TRUE(Pair.BoardWrite("ab"));
-    ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 9; }));
-    EXPECT_EQ(counts.back(), 9);
-    EXPECT_EQ(port.Read(buf, 16), 9);
-    EXPECT_EQ(std::string(buf, 9), "3456789ab");
-    EXPECT_EQ(port.InputCount(), 0);
-    EXPECT_EQ(port.Read(buf, 16), 0);
-}
-
-TEST_F(ComPortTest, ReadsAcrossManyWakeUpsKeepOrder)
-{
-    // Reading a little at a time while more keeps coming.
-    TComPort port;
-    port.SetEvents(RxOnly);
-    port.OnRxChar = [&](TComPort& p, int) {
-        char buf[7];
-        Got.append(buf, std::size_t(p.Read(buf, 7)));
-    };
-    port.Open();
-    const std::string bytes = RandomBytes(200000, 3);
-    TBoard writer(Pair, [&] {
-        for (std::size_t at = 0; at < bytes.size(); at += 1000)
-            Pair.BoardWrite(bytes.substr(at, 1000));
-    });
-    int turn = 0;
-    const bool all = WaitUntil(
-        [&] {
-            // Now and then a bigger read between the handler's small ones.
-            char buf[4096];
-            if (++turn % 3 == 0)
-                Got.append(buf, std::size_t(port.Read(buf, int(sizeof buf))));
-            return Got.size() >= bytes.size();
-        },
-        60000);
-    writer.Join();
-    EXPECT_TRUE(all);
-    EXPECT_TRUE(Got == bytes) << "first difference at " << FirstDifference(Got, bytes);
-}
-
-TEST_F(ComPortTest, TxEmptyWhenAllSent)
-{
-    TComPort port;
-    int empty = 0;
-    port.OnTxEmpty = [&](TComPort& p) {
-        ++empty;
-        EXPECT_EQ(p.OutputCount(), 0);
-    };
-    port.Open();
-    const std::string bytes(20000, 'k');
-    std::string boardGot;
-    TBoard reader(Pair, [&] { boardGot = Pair.BoardRead(bytes.size(), 10000); });
-    EXPECT_EQ(port.WriteStr(bytes), int(bytes.size()));
-    EXPECT_TRUE(port.WaitWritten(10000));
-    EXPECT_EQ(port.OutputCount(), 0);
-    EXPECT_TRUE(WaitUntil([&] { return empty > 0; }));
-    reader.Join();
-    EXPECT_EQ(boardGot, bytes);
-}
-
-TEST_F(ComPortTest, Rx80FullAtFourFifths)
-{
-    TComPort port;
-    port.SetBufSizes(100, 100);
-    int full = 0;
-    port.OnRx80Full = [&](TComPort&) { ++full; };
-    port.Open();
-    ASSERT_TRUE(Pair.BoardWrite(std::string(79, 'a')));
-    ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 79; }));
-    Settle(100);
-    EXPECT_EQ(full, 0);
-    ASSERT_TRUE(Pair.BoardWrite("b"));
-    ASSERT_TRUE(WaitUntil([&] { return full == 1; }));
-    EXPECT_EQ(port.InputCount(), 80);
-}
-
-TEST_F(ComPortTest, LaterHandlersSeeWhatEarlierOnesLeft)
-{
-    TComPort port;
-    port.SetBufSizes(10, 10);
-    std::vector<int> seen;
-    port.OnRxChar = [&](TComPort& p, int count) {
-        std::string buf(std::size_t(count), '\0');
-        p.Read(buf.data(), count);
-    };
-    port.OnRx80Full = [&](TComPort& p) { seen.push_back(p.InputCount()); };
-    port.Open();
-    ASSERT_TRUE(Pair.BoardWrite(std::string(50, 'z')));
-    ASSERT_TRUE(WaitUntil([&] { return !seen.empty(); }));
-    for (int n : seen)
-        EXPECT_EQ(n, 0);
-}
-
-TEST_F(ComPortTest, ClosePurgesWhatWasReceived)
-{
-    TComPort port;
-    port.SetEvents(RxOnly);
-    port.Open();
-    ASSERT_TRUE(Pair.BoardWrite("left over"));
-    ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 9; }));
-    port.Close();
-    EXPECT_EQ(port.InputCount(), 0);
-    port.Open();
-    EXPECT_EQ(port.InputCount(), 0);
-}
-
-// ---- Lines a pseudo-terminal does not have
-
-TEST_F(ComPortTest, RefusedSignalsReportedOncePortStaysOpen)
-{
-    TComPort port;
-    port.SetEvents(RxOnly);
-    Watch(port);
-    TFlowControl f;
-    f.ControlDtr = dtrEnable;
-    f.ControlRts = rtsEnable;
-    port.SetFlowControl(f);
-    port.Open();
-    EXPECT_TRUE(port.Connected());
-    Settle(200);
-    EXPECT_EQ(Faults, std::vector<std::string>{SignalRefused});
-    port.WriteStr("still here");
-    EXPECT_EQ(Pair.BoardRead(10, 5000), "still here");
-}
-
-TEST_F(ComPortTest, HandshakeLinesLeftToTheDriver)
-{
-    // Nothing is set by hand, so a pseudo-terminal has nothing to refuse.
-    TComPort port;
-    port.SetEvents(RxOnly);
-    Watch(port);
-    TFlowControl f;
-    f.ControlDtr = dtrHandshake;
-    f.ControlRts = rtsToggle;
-    f.OutDsrFlow = true;
-    port.SetFlowControl(f);
-    port.Open();
-    EXPECT_TRUE(port.Connected());
-    EXPECT_TRUE(Faults.empty());
-    EXPECT_EQ(port.FlowControl(), f);
-}
-
-TEST_F(ComPortTest, SignalsThrowWhenRefused)
-{
-    TComPort port;
-    port.SetEvents(RxOnly);
-    port.Open();
-    int code = 0;
-    EXPECT_EQ(ThrownBy([&] { port.SetDTR(true); }, &code), SignalRefused);
-    EXPECT_EQ(code, ENOTTY);
-    EXPECT_EQ(ThrownBy([&] { port.SetRTS(false); }), SignalRefused);
-    EXPECT_EQ(ThrownBy([&] { port.CTS(); }, &code), StatusRefused);
-    EXPECT_EQ(code, ENOTTY);
-    EXPECT_EQ(ThrownBy([&] { port.DSR(); }), StatusRefused);
-    EXPECT_EQ(ThrownBy([&] { port.RLSD(); }), StatusRefused);
-    EXPECT_EQ(ThrownBy([&] { port.Ring(); }), StatusRefused);
-    EXPECT_TRUE(port.Connected());
-}
-
-TEST_F(ComPortTest, LinesOfAClosedPortThrow)
-{
-    TComPort port;
-    EXPECT_EQ(ThrownBy([&] { port.CTS(); }), "Unable to read com status. Err " + std::to_string(EBADF));
-    EXPECT_EQ(ThrownBy([&] { port.SetDTR(true); }), "Unable to set signal. Err " + std::to_string(EBADF));
-}
-
-TEST_F(ComPortTest, UnreadableLinesReportedOnceThenNotPolled)
-{
-    TComPort port;
-    port.SetEvents(AllEvents);
-    Watch(port);
-    port.Open();
-    Settle(400);
-    EXPECT_EQ(std::count(Faults.begin(), Faults.end(), StatusRefused), 1);
-    // Watching them again on the same connection does not ask again.
-    port.SetEvents(RxOnly);
-    port.SetEvents(EventBit(evCTS));
-    Settle(200);
-    EXPECT_EQ(std::count(Faults.begin(), Faults.end(), StatusRefused), 1);
-    // A new connection tries again.
-    port.Open();
-    EXPECT_EQ(std::count(Faults.begin(), Faults.end(), StatusRefused), 2);
-}
-
-TEST_F(ComPortTest, LinesNotQueriedUnlessWatched)
-{
-    TComPort port;
-    port.SetEvents(RxOnly | EventBit(evBreak));
-    Watch(port);
-    port.Open();
-    Settle(200);
-    EXPECT_EQ(std::count(Faults.begin(), Faults.end(), StatusRefused), 0);
-    port.SetEvents(EventBit(evRing));
-    EXPECT_EQ(std::count(Faults.begin(), Faults.end(), StatusRefused), 1);
-}
-
-// ---- The device vanishing
-
-TEST_F(ComPortTest, PeerGoneClosesThenOneFault)
-{
-    TComPort port;
-    port.SetEvents(RxOnly);
-    Watch(port);
-    Collect(port);
-    port.Open();
-    Log.clear();
-    Pair.Kill();
-    ASSERT_TRUE(WaitUntil([&] { return !port.Connected(); }));
-    Settle(300);
-    EXPECT_EQ(Log, (std::vector<std::string>{"close", "Operation failed. Err 5"}));
-    EXPECT_FALSE(port.Connected());
-
-    ASSERT_TRUE(Pair.Restart());
-    Log.clear();
-    port.Open();
-    EXPECT_TRUE(port.Connected());
-    port.WriteStr("again");
-    EXPECT_EQ(Pair.BoardRead(5, 5000), "again");
-    ASSERT_TRUE(Pair.BoardWrite("back"));
-    ASSERT_TRUE(WaitUntil([&] { return Got == "back"; }));
-}
-
-TEST_F(ComPortTest, PeerGoneWhileWritingIsOneFault)
-{
-    TComPort port;
-    port.SetEvents(RxOnly | EventBit(evTxEmpty));
-    Watch(port);
-    port.Open();
-    Faults.clear();
-    const std::string bytes(1 << 20, 'w'); // more than the line holds
-    port.WriteStr(bytes);
-    QTest::qWait(20);
-    Pair.Kill();
-    ASSERT_TRUE(WaitUntil([&] { return !port.Connected(); }));
-    Settle(300);
-    ASSERT_EQ(Faults.size(), 1u);
-    EXPECT_EQ(Faults[0].rfind("Operation failed. Err ", 0), 0u) << Faults[0];
-    EXPECT_EQ(port.OutputCount(), 0);
-}
-
-TEST_F(ComPortTest, TxEmptyComesAfterWriteReturns)
-{
-    // A handler that writes again from TxEmpty must not nest inside Write.
-    TComPort port;
-    port.SetEvents(EventBit(evTxEmpty));
-    int depth = 0, deepest = 0, rounds = 0;
-    port.OnTxEmpty = [&](TComPort& p) {
-        ++depth;
-        deepest = std::max(deepest, depth);
-        if (++rounds < 50)
-            p.WriteStr("chunk");
-        --depth;
-    };
-    port.Open();
-    bool inWrite = true;
-    int duringWrite = 0;
-    auto counted = port.OnTxEmpty;
-    port.OnTxEmpty = [&](TComPort& p) {
-        if (inWrite)
-            ++duringWrite;
-        counted(p);
-    };
-    port.WriteStr("start");
-    inWrite = false;
-    TBoard reader(Pair, [&] { Pair.BoardRead(5 * 50, 10000); });
-    ASSERT_TRUE(WaitUntil([&] { return rounds >= 50; }));
-    reader.Join();
-    EXPECT_EQ(duringWrite, 0);
-    EXPECT_EQ(deepest, 1);
 }

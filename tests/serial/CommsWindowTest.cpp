@@ -5,6 +5,7 @@
 #include "config/U_KepFile.h"
 #include "serial/BlocBtn.h"
 #include "serial/ComPort.h"
+#include "serial/DeviceHolder.h"
 #include "serial/LED.h"
 #include "serial/PtyPair.h"
 #include "support/TestDir.h"
@@ -26,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fcntl.h>
 #include <random>
 #include <termios.h>
@@ -237,6 +240,93 @@ TEST_F(CommsWindow, HandshakeChoicesDriveTheButtonsAndRefusalsAreShown)
     EXPECT_TRUE(W->TexteSuivi().contains(QStringLiteral("Unable to set signal. Err 25")));
     EXPECT_TRUE(W->Connecte());
     EXPECT_TRUE(W->cbDateCR->isEnabled() && !W->rbTick->isEnabled());
+}
+
+TEST_F(CommsWindow, APortAnotherProgramHoldsIsNeitherOpenedNorListed)
+{
+    {
+        TDeviceHolder picocom(Pty.Ours());
+        ASSERT_TRUE(picocom.Ok());
+        Ouvre();
+        EXPECT_FALSE(W->Connecte());
+        EXPECT_TRUE(Lignes().contains(QStringLiteral("Ouverture du port impossible (Unable to open com port. Err 16)")))
+            << W->TexteSuivi().toStdString();
+        W->SondePorts();
+        EXPECT_EQ(W->lstPorts->count(), 0);
+    }
+    W->SondePorts();
+    ASSERT_EQ(W->lstPorts->count(), 1);
+    W->lstPorts->setCurrentIndex(0);
+    W->btnOnLine->click();
+    EXPECT_TRUE(W->Connecte());
+    EXPECT_TRUE(Lignes().contains(QStringLiteral("Port 1 ouvert")));
+}
+
+// The board holds the line back (XOFF), or reads slower than the line and
+// its buffers: what is typed and sent waits for it, the port stays open.
+TEST_F(CommsWindow, APausedOrSlowBoardIsWaitedFor)
+{
+    Ouvre();
+    W->lstVitesses->setCurrentIndex(W->lstVitesses->findText(QStringLiteral("115200")));
+    emit W->lstVitesses->activated(W->lstVitesses->currentIndex());
+    ASSERT_TRUE(W->Connecte());
+    W->TxOnOff->setChecked(true);
+    W->Efface();
+    Pty.BoardWrite("\x13M"); // XOFF, then a byte that says it came
+    ASSERT_TRUE(Attend([&] { return W->TexteSuivi().endsWith(QLatin1Char('M')); }));
+    QTest::keyClicks(W->Suivi, QStringLiteral("abc"));
+    QTest::qWait(300);
+    EXPECT_TRUE(W->Connecte());
+    EXPECT_EQ(Pty.BoardRead(1, 100), "");
+    Pty.BoardWrite("\x11");
+    std::string recu;
+    EXPECT_TRUE(Attend([&] {
+        recu += Pty.BoardRead(3 - recu.size(), 0);
+        return recu.size() >= 3 || !W->Connecte();
+    }));
+    EXPECT_EQ(recu, "abc");
+
+    // A file of several times what the line holds, to a board that reads
+    // nothing until the port has to wait, then half as fast as it sends.
+    std::mt19937 rng(11);
+    std::string versCarte(96 * 1024, '\0');
+    for (char& c : versCarte)
+        c = char(rng());
+    const std::string fichier = Dir.Write("lent.bin", versCarte);
+    std::atomic<bool> plein{false}, fini{false};
+    std::string carte;
+    int barre = -1;
+    ASSERT_TRUE(W->EnvoieFichier(QString::fromStdString(fichier)));
+    std::thread lecteur([&] {
+        while (!plein && !fini)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        while (carte.size() < versCarte.size()) {
+            const std::string morceau = Pty.BoardRead(std::min<std::size_t>(512, versCarte.size() - carte.size()), 3000);
+            if (morceau.empty())
+                break;
+            carte += morceau;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const bool fin = Attend(
+        [&] {
+            if (!plein && W->Com->OutputCount() > 0) {
+                barre = W->BarreEnvoi->value();
+                plein = true;
+            }
+            return !W->EnvoiEnCours();
+        },
+        60000);
+    fini = true;
+    lecteur.join();
+    EXPECT_TRUE(fin);
+    EXPECT_GT(barre, 0);
+    EXPECT_LT(barre, 1000);
+    EXPECT_TRUE(carte == versCarte) << carte.size();
+    EXPECT_TRUE(W->TexteSuivi().contains(QStringLiteral("Fichier lent.bin envoyé (98304 octets)")))
+        << W->TexteSuivi().toStdString();
+    EXPECT_FALSE(W->TexteSuivi().contains(QStringLiteral("Liaison perdue")));
+    EXPECT_TRUE(W->Connecte());
 }
 
 TEST_F(CommsWindow, SettingsGoToTheProjectOnClosingAndComeBack)

@@ -497,20 +497,6 @@ int TEcrPrin::EntreeCible() const
     return e >= 0 && e < Sources_->Count() ? e : -1;
 }
 
-void TEcrPrin::MajReouvre()
-{
-    MF_ReOuvre->clear();
-    const auto& items = Reopen_.Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        QString caption = QFile::decodeName(QByteArray::fromStdString(items[i].Path));
-        QAction* a = MF_ReOuvre->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
-        a->setObjectName(QStringLiteral("MF_Reouvre%1").arg(i));
-        const int index = int(i);
-        connect(a, &QAction::triggered, this, [this, index] { Reouvre(index); });
-    }
-    MF_ReOuvre->menuAction()->setEnabled(!items.empty());
-}
-
 QFont FontForDialog(const QFont& editorFont)
 {
     // A family the font database does not list (a fontconfig alias such as

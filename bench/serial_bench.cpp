@@ -60,19 +60,23 @@ bool BoardTakesAll(const TPtyPair& pair)
     return true;
 }
 
-kep::TComPort* OpenPort(const TPtyPair& pair, benchmark::State& state)
+// The port on our end of the pair, or none (the benchmark then says why).
+std::unique_ptr<kep::TComPort> OpenPort(const TPtyPair& pair, benchmark::State& state)
 {
+    if (!pair.Ok()) {
+        state.SkipWithError("socat pair unavailable");
+        return nullptr;
+    }
     const std::string ini = pair.Dir() + "/kep.ini";
     std::ofstream(ini) << "[Ports]\nCOM1=" << pair.Ours() << "\n";
     kep::NomFichOptions = ini;
-    auto* port = new kep::TComPort;
+    auto port = std::make_unique<kep::TComPort>();
     port->SetEvents(kep::EventBit(kep::evRxChar));
     port->SetBaudRate(kep::br115200);
     try {
         port->Open();
     } catch (const kep::EComPort& e) {
         state.SkipWithError(e.what());
-        delete port;
         return nullptr;
     }
     return port;
@@ -125,11 +129,7 @@ BENCHMARK(Floor_SocatPty)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRea
 void ComPortReceive(benchmark::State& state)
 {
     TPtyPair pair;
-    if (!pair.Ok()) {
-        state.SkipWithError("socat pair unavailable");
-        return;
-    }
-    const std::unique_ptr<kep::TComPort> opened(OpenPort(pair, state));
+    const std::unique_ptr<kep::TComPort> opened = OpenPort(pair, state);
     if (!opened)
         return;
     kep::TComPort& port = *opened;
@@ -206,11 +206,7 @@ BENCHMARK(Floor_SocatPtySend)->Unit(benchmark::kMillisecond)->UseRealTime();
 void ComPortSend(benchmark::State& state)
 {
     TPtyPair pair;
-    if (!pair.Ok()) {
-        state.SkipWithError("socat pair unavailable");
-        return;
-    }
-    const std::unique_ptr<kep::TComPort> port(OpenPort(pair, state));
+    const std::unique_ptr<kep::TComPort> port = OpenPort(pair, state);
     if (!port)
         return;
     double seconds = 0;

@@ -3,6 +3,7 @@
 // references window, and going to a line.
 #include "app/UE_Prin.h"
 
+#include "config/UF_Cfg.h"
 #include "config/U_KepFile.h"
 #include "editor/UC_Sources.h"
 #include "editor/UF_ChRemp.h"
@@ -98,7 +99,7 @@ public:
         }
         W.FermePage(i, false);
     }
-    void ReturnTo(int entry) override { W.ChoisitPage(entry); }
+    bool OemOnDisk(const std::string& name) override { return W.Cfg_->FileTypeOf(name).Opts & kep::optConvDos; }
     kep::TConfirmAnswer Confirm(bool tous) override { return W.AskReplace(tous); }
     void Message(kep::TSearchMessage m) override
     {
@@ -175,7 +176,7 @@ std::string TEcrPrin::MotSousSouris() const
 void TEcrPrin::MC_ChRempClick()
 {
     if (!ChRemp_) {
-        auto* dlg = new kep::TChRempDlg(this, !ProjetProtege, Sources_->CurrentPage());
+        auto* dlg = new kep::TChRempDlg(this, !ProjetProtege);
         ChRemp_ = dlg;
         if (!NomProjet.empty()) {
             kep::TProjFile ini;

@@ -65,8 +65,8 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
             TEditeur* ed = Sources_->Entry(i)->Editor;
             if (kep::SameFile(ed->FileName, err))
                 FermePage(i, false);
-            else if (ed->AutoLoad && kep::FileModTimeNs(ed->FileName) > ed->FileDate)
-                ed->Load();
+            else if (ed->AutoLoad)
+                ed->ReloadAfterBuild(AskReload);
         }
         if (OuvreFichErr()) {
             MC_ErrSuivClick();

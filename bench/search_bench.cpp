@@ -57,7 +57,7 @@ struct THost : kep::TSearchHost {
         Cur->LoadFromFile(name);
     }
     void CloseCurrent() override { Cur.reset(); }
-    void ReturnTo(int) override {}
+    bool OemOnDisk(const std::string&) override { return false; }
     kep::TConfirmAnswer Confirm(bool) override { return kep::TConfirmAnswer::Oui; }
     void Message(kep::TSearchMessage) override {}
 };

@@ -77,7 +77,7 @@ void FillCombo(QComboBox* combo, const std::vector<std::string>& history)
 
 } // namespace
 
-TChRempDlg::TChRempDlg(QWidget* owner, bool replaceAllowed, int startEntry)
+TChRempDlg::TChRempDlg(QWidget* owner, bool replaceAllowed)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       ReplaceAllowed_(replaceAllowed)
 {
@@ -85,7 +85,6 @@ TChRempDlg::TChRempDlg(QWidget* owner, bool replaceAllowed, int startEntry)
     setWindowTitle(QStringLiteral("Chercher / Remplacer"));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
-    State_.StartEntry = startEntry;
 
     lblCherche = new QLabel(QStringLiteral("Chercher :"), this);
     lblCherche->setObjectName(QStringLiteral("lblCherche"));
@@ -256,6 +255,9 @@ void TChRempDlg::ButtonClick(int tag)
             if (list)
                 list(State_.FileList);
         }
+        State_.From = DuCurseur->isChecked()     ? TChRempState::DuCurseur
+                      : DeSelection->isChecked() ? TChRempState::DeSelection
+                                                 : TChRempState::DuDebut;
         State_.Prepare(cherche, remplace, checks, tag);
     } else {
         // Same search, another action: the engine goes on where it stopped.

@@ -27,7 +27,7 @@ class TChRempDlg : public QDialog {
 public:
     // Non-modal, over `owner`, deleted when closed. Without `replaceAllowed`
     // (protected project) the replace controls are hidden.
-    TChRempDlg(QWidget* owner, bool replaceAllowed, int startEntry);
+    TChRempDlg(QWidget* owner, bool replaceAllowed);
     ~TChRempDlg() override;
 
     TChRempState& State() { return State_; }

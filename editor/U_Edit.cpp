@@ -186,6 +186,17 @@ bool TEditeur::AskReloadIfChanged(const TAskReload& ask)
     return false;
 }
 
+bool TEditeur::ReloadAfterBuild(const TAskReload& ask)
+{
+    if (!Buffer().Modified()) {
+        if (!ChangedOnDisk())
+            return false;
+        Load();
+        return true;
+    }
+    return AskReloadIfChanged(ask);
+}
+
 std::unique_ptr<QMessageBox> MakeReloadBox(QWidget* parent, const QString& text, bool modified)
 {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Confirmation"), text,

@@ -42,6 +42,10 @@ public:
     // reloads, or keeps the text and takes the new date. True when reloaded.
     using TAskReload = std::function<bool(const QString& text, bool modified)>;
     bool AskReloadIfChanged(const TAskReload& ask);
+    // After a build, for an AutoLoad file: a newer file on disk replaces the
+    // text at once unless the text holds unsaved changes, which are only
+    // given up when `ask` says so. True when reloaded.
+    bool ReloadAfterBuild(const TAskReload& ask);
 
     // Takes the table named by line 0 for the colouring. A table that cannot
     // be read leaves the vocabulary as it was and is reported once per table

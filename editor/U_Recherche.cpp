@@ -1,6 +1,7 @@
 #include "editor/U_Recherche.h"
 
 #include "platform/AsciiText.h"
+#include "platform/CodePage.h"
 #include "platform/FileIo.h"
 
 #include <algorithm>
@@ -134,6 +135,8 @@ void RunSearch(TChRempState& s, TSearchHost& host)
     const auto patLen = std::int32_t(s.Pattern.size());
     const auto repLen = std::int32_t(s.Replacement.size());
     bool done = false;
+    if (s.Started && !multi && host.Current() != s.StartText)
+        s.Started = false;
     while (!done) {
         if (!s.Started) {
             if (multi) {
@@ -150,8 +153,12 @@ void RunSearch(TChRempState& s, TSearchHost& host)
                     // none, so the whole file matches when one line does.
                     if (host.IsOpen(name))
                         break;
+                    // The pattern is compared in the file's own code page
+                    // (both pages keep ASCII and the bytes from 0x80 apart,
+                    // so word edges and case folding agree).
                     std::string bytes;
-                    if (ReadWholeFile(name, bytes) && s.Matcher(s.Pattern, bytes) != 0)
+                    if (ReadWholeFile(name, bytes)
+                        && s.Matcher(host.OemOnDisk(name) ? AnsiToOem(s.Pattern) : s.Pattern, bytes) != 0)
                         break;
                 }
                 host.OpenFile(name);
@@ -162,7 +169,12 @@ void RunSearch(TChRempState& s, TSearchHost& host)
             if (!multi)
                 s.RangeStart = b->GetSelStart();
             s.RangeEnd = b->GetSelEnd();
-            s.Pos = inSel ? s.RangeStart : TTextPos{0, 1};
+            s.Pos = TTextPos{0, 1};
+            if (inSel || (!multi && s.From == TChRempState::DeSelection))
+                s.Pos = s.RangeStart;
+            else if (!multi && s.From == TChRempState::DuCurseur)
+                s.Pos = b->Caret();
+            s.StartText = b;
             s.Started = true;
         }
         TTextBuffer* b = host.Current();
@@ -245,9 +257,10 @@ void RunSearch(TChRempState& s, TSearchHost& host)
             done = false;
             continue;
         }
+        // The text searched is still the current one: the selection it had
+        // comes back.
         host.Message(TSearchMessage::PlusDOccurences);
-        host.ReturnTo(s.StartEntry);
-        if (TTextBuffer* back = host.Current())
+        if (TTextBuffer* back = host.Current(); back && back == s.StartText)
             back->SelectRange(s.RangeStart, s.RangeEnd);
         return;
     }

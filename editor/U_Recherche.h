@@ -56,7 +56,12 @@ struct TChRempState {
     bool Started = false;  // the engine has set up the current text
     TTextPos Pos{0, 1};    // where the scan goes on
     TTextPos RangeStart{0, 0}, RangeEnd{0, 0}; // the selection at set-up
-    int StartEntry = -1;   // the entry current when the window was opened
+    // Where a search of one whole text starts ("A partir de ?").
+    enum TFrom { DuDebut, DuCurseur, DeSelection } From = DuDebut;
+    // The text the search was set up on (compared, never followed): a
+    // search goes on in the text it started in, and starts afresh in
+    // another one made current in between.
+    const TTextBuffer* StartText = nullptr;
 
     // Takes the window's texts and options (`checks`: coMemeCasse,
     // coConfirme, coMotEntier, coSelection, coMultiFich) and the clicked
@@ -86,8 +91,9 @@ public:
     virtual void OpenFile(const std::string& name) = 0;
     // Closes the current entry; a modified file is offered to be saved.
     virtual void CloseCurrent() = 0;
-    // Makes the entry current again ("Plus d'occurences").
-    virtual void ReturnTo(int entry) = 0;
+    // The file is read in the OEM code page (its type converts DOS
+    // accented characters), so its disk bytes differ from its text's.
+    virtual bool OemOnDisk(const std::string& name) = 0;
     // "Remplacer ?": "&Oui", "&Non", "&Abandonner", and "&Tous" when `tous`.
     virtual TConfirmAnswer Confirm(bool tous) = 0;
     // A plain message box.

@@ -90,13 +90,14 @@ TEST_F(TPrinChercher, ProjectFilesAreSearchedInAddedViewsAndClosedAtTheirEnd)
     EXPECT_EQ(open, (std::vector<std::string>{Dir.Path("p/a.asm"), Dir.Path("p/b.asm")}));
 }
 
-TEST_F(TPrinChercher, TheEndOfTheTextReturnsToTheStartEntryAndSelection)
+TEST_F(TPrinChercher, ASearchStartsInTheCurrentTextWhereTheWindowSaysAndEndsThere)
 {
     ASSERT_TRUE(StartFiles({{"a.asm", "nop\r\nnop\r\n"}, {"b.asm", "x\r\ncall tempo\r\ntempo nop\r\n"}}));
     W->ChoisitPage(0);
     Ed(0)->Buffer().SetSelection(1, 1, 3, 1);
     kep::TChRempDlg& d = Dlg("tempo");
     W->ChoisitPage(1);
+    Ed(1)->Buffer().SetSelection(0, 1, 2, 0);
     d.ButtonClick(kep::cbSuivant);
     EXPECT_EQ(Ed(1)->Buffer().GetSelStart(), (TTextPos{1, 6}));
     d.ButtonClick(kep::cbSuivant);
@@ -104,7 +105,33 @@ TEST_F(TPrinChercher, TheEndOfTheTextReturnsToTheStartEntryAndSelection)
     EXPECT_TRUE(Messages.isEmpty());
     d.ButtonClick(kep::cbSuivant);
     EXPECT_EQ(Messages, QStringList{"Plus d'occurences"});
-    EXPECT_EQ(S().CurrentPage(), 0);
+    // The text searched keeps the tab and gets its selection back; the
+    // other file's selection is its own.
+    EXPECT_EQ(S().CurrentPage(), 1);
+    EXPECT_EQ(Ed(1)->Buffer().GetSelEnd(), (TTextPos{0, 2}));
+    EXPECT_EQ(Ed(0)->Buffer().GetSelStart(), (TTextPos{1, 1}));
+    EXPECT_EQ(Ed(0)->Buffer().GetSelEnd(), (TTextPos{1, 3}));
+
+    // "Du curseur" starts at the caret.
+    Ed(1)->Buffer().SetCaret(TTextPos{1, 8});
+    d.DuCurseur->click();
+    d.ButtonClick(kep::cbSuivant);
+    EXPECT_EQ(Ed(1)->Buffer().GetSelStart(), (TTextPos{2, 1}));
+}
+
+TEST_F(TPrinChercher, AProjectFileNotOpenIsFoundInTheDosPageItIsReadIn)
+{
+    ASSERT_TRUE(StartFiles({{"a.asm", "nop\r\n"}}, "MakeFile=demo.mke\r\n"));
+    ASSERT_TRUE(W->Cfg()->FileTypeOf("b.asm").Opts & kep::optConvDos);
+    Dir.Write("p/b.asm", "; valeur par d\x82" "faut\r\n");
+    Dir.Write("p/demo.mke", "prog.hex:\tb.asm+a.asm\r\n");
+    kep::TChRempDlg& d = Dlg(QStringLiteral("défaut"));
+    d.DansProjet->click();
+    d.ButtonClick(kep::cbSuivant);
+    EXPECT_TRUE(Messages.isEmpty());
+    ASSERT_EQ(Names(), (QStringList{"a.asm", "b.asm"}));
+    EXPECT_EQ(S().CurrentPage(), 1);
+    EXPECT_EQ(Ed(1)->Buffer().GetSelStart(), (TTextPos{0, 14}));
 }
 
 TEST_F(TPrinChercher, ConfirmationsAndProtectedProjects)

@@ -152,6 +152,41 @@ TEST_F(TPrinMake, ModifiedAutoSaveFilesAreSavedFirstAndAutoLoadFilesComeBackRewr
     EXPECT_EQ(Ed(2)->Buffer().GetLine(0), "; autre");
 }
 
+TEST_F(TPrinMake, AnAutoLoadFileWithUnsavedEditsIsOnlyReloadedWhenTheUserSaysSo)
+{
+    ASSERT_TRUE(StartMake("@echo '; neuf' > gen.inc", {"gen.inc"}));
+    TEditeur* gen = Ed(0);
+    gen->AutoLoad = true;
+    gen->AutoSave = false;
+    auto aged = [&] {
+        std::filesystem::last_write_time(Dir.Path("p/gen.inc"),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+        gen->FileDate = kep::FileModTimeNs(Dir.Path("p/gen.inc"));
+    };
+    aged();
+    gen->Buffer().SetLine(0, "; mes modifications");
+    QList<bool> asked; // one entry per question: were there unsaved edits?
+    bool answer = false;
+    W->AskReload = [&](const QString& text, bool modified) {
+        EXPECT_TRUE(text.contains("gen.inc"));
+        asked << modified;
+        return answer;
+    };
+    Build();
+    ASSERT_EQ(asked, QList<bool>{true});
+    EXPECT_EQ(gen->Buffer().GetLine(0), "; mes modifications");
+    EXPECT_TRUE(gen->Buffer().Modified());
+    Settle(); // the date was taken: the window's own check asks nothing more
+    EXPECT_EQ(asked.size(), 1);
+
+    aged();
+    answer = true;
+    Build();
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(gen->Buffer().GetLine(0), "; neuf");
+    EXPECT_FALSE(gen->Buffer().Modified());
+}
+
 TEST_F(TPrinMake, TheFirstErrorIsShownWithItsWordAndF6GoesOnToTheNext)
 {
     ASSERT_TRUE(StartMake("@cp erreurs.txt prog.err", {"autre.asm", "prog.asm"}));

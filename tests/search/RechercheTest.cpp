@@ -1,6 +1,7 @@
 // The search and replace engine over real text buffers; the host plays the
 // main window with a small in-memory disk.
 #include "editor/U_Recherche.h"
+#include "platform/CodePage.h"
 #include "support/TestDir.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,6 @@ struct THost : TSearchHost {
     std::vector<bool> AskedTous;
     std::vector<TSearchMessage> Messages;
     std::vector<std::string> Opened, Closed;
-    std::vector<int> Returned;
 
     TTextBuffer& Add(const std::string& name, const std::string& text)
     {
@@ -67,8 +67,8 @@ struct THost : TSearchHost {
         const auto open = std::find(Names.begin(), Names.end(), Opened.back());
         if (open != Names.end())
             text = Entries[std::size_t(open - Names.begin())]->GetAllText();
-        else
-            kep::ReadWholeFile(name, text);
+        else if (kep::ReadWholeFile(name, text) && OemOnDisk(name))
+            text = kep::OemToAnsi(text);
         Add(name.substr(Dir.Dir().size() + 1), text);
     }
     void CloseCurrent() override
@@ -80,11 +80,7 @@ struct THost : TSearchHost {
         Names.erase(Names.begin() + Cur);
         Cur = int(Entries.size()) - 1;
     }
-    void ReturnTo(int entry) override
-    {
-        Returned.push_back(entry);
-        Cur = entry;
-    }
+    bool OemOnDisk(const std::string& name) override { return name.ends_with(".oem"); }
     TConfirmAnswer Confirm(bool tous) override
     {
         AskedTous.push_back(tous);
@@ -93,10 +89,9 @@ struct THost : TSearchHost {
     void Message(TSearchMessage m) override { Messages.push_back(m); }
 };
 
-TChRempState State(std::string_view find, std::string_view repl, unsigned checks, int tag, int startEntry = 0)
+TChRempState State(std::string_view find, std::string_view repl, unsigned checks, int tag)
 {
     TChRempState s;
-    s.StartEntry = startEntry;
     s.Prepare(find, repl, checks, tag);
     return s;
 }
@@ -156,9 +151,56 @@ TEST(Engine, FindWalksEveryHitThenRestoresTheStart)
     // Both hits of line 2; "MOV" differs in case.
     EXPECT_EQ(hits, (std::vector<TTextPos>{{0, 1}, {2, 1}, {2, 8}}));
     ASSERT_EQ(h.Messages, (std::vector<TSearchMessage>{TSearchMessage::PlusDOccurences}));
-    EXPECT_EQ(h.Returned, (std::vector<int>{0}));
     EXPECT_EQ(b.GetSelStart(), (TTextPos{1, 1}));
     EXPECT_EQ(b.GetSelEnd(), (TTextPos{1, 4}));
+}
+
+TEST(Engine, StartsInTheCurrentTextWhereTheWindowSays)
+{
+    THost h;
+    TTextBuffer& a = h.Add("a.asm", "foo\r\nx foo\r\nfoo foo");
+    TChRempState s = State("foo", "", coMemeCasse, cbSuivant);
+    a.SelectRange(TTextPos{1, 4}, TTextPos{2, 3});
+    a.SetCaret(TTextPos{2, 5}); // on a hit
+    s.From = TChRempState::DuCurseur;
+    RunSearch(s, h);
+    EXPECT_EQ(a.GetSelStart(), (TTextPos{2, 5}));
+    s.Prepare("foo", "", coMemeCasse, cbSuivant);
+    a.SelectRange(TTextPos{1, 4}, TTextPos{2, 3});
+    s.From = TChRempState::DeSelection;
+    RunSearch(s, h);
+    EXPECT_EQ(a.GetSelStart(), (TTextPos{2, 1}));
+    s.Prepare("foo", "", coMemeCasse, cbSuivant);
+    s.From = TChRempState::DuDebut;
+    RunSearch(s, h);
+    EXPECT_EQ(a.GetSelStart(), (TTextPos{0, 1}));
+
+    // Another text made current between two clicks is searched from its own
+    // start, and the end gives that text its selection back, not the first.
+    TTextBuffer& b = h.Add("b.asm", "foo");
+    b.SetSelection(0, 2, 3, 0);
+    s.From = TChRempState::DuDebut;
+    RunSearch(s, h);
+    EXPECT_EQ(b.GetSelStart(), (TTextPos{0, 1}));
+    RunSearch(s, h);
+    EXPECT_EQ(h.Messages, (std::vector<TSearchMessage>{TSearchMessage::PlusDOccurences}));
+    EXPECT_EQ(h.Cur, 1);
+    EXPECT_EQ(b.GetSelStart(), (TTextPos{0, 2}));
+    EXPECT_EQ(a.GetSelStart(), (TTextPos{0, 1})); // its last hit
+}
+
+TEST(Engine, AFileNotOpenIsLookedAtInItsOwnCodePage)
+{
+    // "défaut" is 0x82 on disk in the DOS page, 0xE9 in the text.
+    THost h;
+    h.Add("cur.asm", "");
+    h.Disk({{"a.oem", "; d\x82" "faut"}, {"b.oem", "; d\xE9" "faut"}, {"c.asm", "; D\xE9" "FAUT"}});
+    TChRempState s = State("d\xE9" "faut", "", coMotEntier | coMultiFich, cbSuivant);
+    s.FileList = h.Paths({"a.oem", "b.oem", "c.asm"});
+    for (int i = 0; i < 4 && h.Messages.empty(); ++i)
+        RunSearch(s, h);
+    // b.oem holds another letter there; c.asm is read as it is.
+    EXPECT_EQ(h.Opened, (std::vector<std::string>{"a.oem", "c.asm"}));
 }
 
 TEST(Engine, ConfirmationAnswers)

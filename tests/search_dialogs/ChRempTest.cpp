@@ -45,7 +45,7 @@ void FlushDeletes()
 // A shown window whose closings are counted.
 TChRempDlg* ShownCounting(bool replaceAllowed, int& closing)
 {
-    auto* d = new TChRempDlg(nullptr, replaceAllowed, -1);
+    auto* d = new TChRempDlg(nullptr, replaceAllowed);
     d->OnClosing = [&closing](TChRempDlg&) { ++closing; };
     d->show();
     return d;
@@ -55,13 +55,13 @@ TChRempDlg* ShownCounting(bool replaceAllowed, int& closing)
 
 TEST(ChRemp, WindowAndDefaults)
 {
-    TChRempDlg d(nullptr, true, 7);
+    TChRempDlg d(nullptr, true);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Chercher / Remplacer"));
     EXPECT_FALSE(d.isModal());
     EXPECT_TRUE(d.testAttribute(Qt::WA_DeleteOnClose));
     EXPECT_TRUE((d.windowFlags() & Qt::WindowType_Mask) == Qt::Tool ||
                 d.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(d.State().StartEntry, 7);
+    EXPECT_EQ(d.State().From, TChRempState::DuDebut);
     EXPECT_FALSE(d.State().Prepared);
     EXPECT_TRUE(d.ReplaceAllowed());
 
@@ -94,7 +94,7 @@ TEST(ChRemp, WindowAndDefaults)
 
 TEST(ChRemp, ButtonsWaitForASearchText)
 {
-    TChRempDlg d(nullptr, true, -1);
+    TChRempDlg d(nullptr, true);
     d.show();
     for (QPushButton* b : {d.btnSuiv, d.btnRempl, d.btnRemplTout, d.btnPrec})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
@@ -123,8 +123,8 @@ TEST(ChRemp, ButtonsWaitForASearchText)
 
 TEST(ChRemp, ProtectedProjectHidesTheReplaceControls)
 {
-    TChRempDlg normal(nullptr, true, -1);
-    TChRempDlg prot(nullptr, false, -1);
+    TChRempDlg normal(nullptr, true);
+    TChRempDlg prot(nullptr, false);
     EXPECT_FALSE(prot.ReplaceAllowed());
     for (QWidget* w : std::initializer_list<QWidget*>{prot.Remplace, prot.lblRemplace, prot.btnRempl,
                                                        prot.btnRemplTout, prot.optConfirme})
@@ -144,7 +144,7 @@ TEST(ChRemp, ProtectedProjectHidesTheReplaceControls)
 
 TEST(ChRemp, TheScopeSetsTheStart)
 {
-    TChRempDlg d(nullptr, true, -1);
+    TChRempDlg d(nullptr, true);
     d.SetSearchText("mov");
     d.ButtonClick(cbSuivant);
     ASSERT_TRUE(d.State().Prepared);
@@ -180,7 +180,7 @@ TEST(ChRemp, TheScopeSetsTheStart)
 
 TEST(ChRemp, AClickPreparesTheStateAndRuns)
 {
-    TChRempDlg d(nullptr, true, -1);
+    TChRempDlg d(nullptr, true);
     int runs = 0;
     d.OnRun = [&] { ++runs; };
     QTest::keyClicks(d.Cherche->lineEdit(), "Mov");
@@ -231,7 +231,7 @@ TEST(ChRemp, AClickPreparesTheStateAndRuns)
 
 TEST(ChRemp, ClicksGoOnUntilAControlChanges)
 {
-    TChRempDlg d(nullptr, true, -1);
+    TChRempDlg d(nullptr, true);
     std::vector<bool> startedAtRun;
     d.OnRun = [&] {
         startedAtRun.push_back(d.State().Started);
@@ -271,7 +271,7 @@ TEST(ChRemp, ClicksGoOnUntilAControlChanges)
 
 TEST(ChRemp, FileScopesAskForTheirLists)
 {
-    TChRempDlg d(nullptr, true, 2);
+    TChRempDlg d(nullptr, true);
     int open = 0, project = 0;
     d.OnListOpen = [&](std::vector<std::string>& list) {
         ++open;
@@ -298,7 +298,6 @@ TEST(ChRemp, FileScopesAskForTheirLists)
     EXPECT_EQ(indexAtRun, 0u);
     EXPECT_EQ(d.State().FileList, (std::vector<std::string>{"/p/a.asm", "/p/b.inc"}));
     EXPECT_EQ(d.State().Options, unsigned(coMotEntier | coMultiFich | coSuivant));
-    EXPECT_EQ(d.State().StartEntry, 2);
 
     // The list is taken once per search, not once per click.
     d.btnSuiv->click();
@@ -330,7 +329,7 @@ TEST(ChRemp, FileScopesAskForTheirLists)
 
 TEST(ChRemp, HistoriesKeepTheLatestTwentyFirst)
 {
-    TChRempDlg d(nullptr, true, -1);
+    TChRempDlg d(nullptr, true);
     for (int i = 1; i <= 25; ++i) {
         d.SetSearchText("mot" + std::to_string(i));
         d.ButtonClick(cbSuivant);
@@ -375,7 +374,7 @@ TEST(ChRemp, HistoriesKeepTheLatestTwentyFirst)
 TEST(ChRemp, EscapeClosesOnceAndDeletes)
 {
     int closing = 0;
-    QPointer<TChRempDlg> d = new TChRempDlg(nullptr, true, -1);
+    QPointer<TChRempDlg> d = new TChRempDlg(nullptr, true);
     d->OnClosing = [&](TChRempDlg& w) {
         ++closing;
         EXPECT_EQ(&w, d.data());
@@ -431,7 +430,7 @@ TEST(ChRemp, CancelAndRejectCloseToo)
 
 TEST(ChRemp, StaysANormalWindow)
 {
-    TChRempDlg d(nullptr, true, -1);
+    TChRempDlg d(nullptr, true);
     d.show();
     const QSize size = d.size();
     d.setWindowState(Qt::WindowMaximized);
@@ -449,7 +448,7 @@ TEST(ChRemp, SettingsRoundTripThroughTheProject)
     ASSERT_TRUE(dir.isValid());
     const std::string path = dir.filePath("essai.pja").toStdString();
     {
-        TChRempDlg d(nullptr, true, -1);
+        TChRempDlg d(nullptr, true);
         d.show();
         d.move(40, 30);
         for (const char* t : {"goto", "call", "\xE9t\xE9"}) {
@@ -477,7 +476,7 @@ TEST(ChRemp, SettingsRoundTripThroughTheProject)
     }
     {
         TIniFilePlus ini(path);
-        TChRempDlg d(nullptr, true, -1);
+        TChRempDlg d(nullptr, true);
         d.SetSearchText("btfss");
         d.ReadSettings(ini);
         EXPECT_EQ(d.ChercheHistory(), (std::vector<std::string>{"\xE9t\xE9", "call", "goto"}));
@@ -492,7 +491,7 @@ TEST(ChRemp, SettingsRoundTripThroughTheProject)
         // A damaged position is ignored, the histories still come.
         TIniFilePlus ini(path);
         ASSERT_TRUE(ini.WriteString(TChRempDlg::Section, "Bounds", "abc,1,2,3"));
-        TChRempDlg d(nullptr, true, -1);
+        TChRempDlg d(nullptr, true);
         EXPECT_NO_THROW(d.ReadSettings(ini));
         EXPECT_EQ(d.ChercheHistory().size(), 3u);
     }

@@ -57,7 +57,8 @@ int ImprimePage(const TTextBuffer& text, TPageImpr& page)
     if (page.NumPage > 0) {
         const QString label = QStringLiteral("Page ") + QString::number(page.NumPage);
         const double w = fm.horizontalAdvance(label);
-        p->drawText(QPointF(page.Droite - w, page.Haut + ascent), label);
+        // Never left of the margin, where the clip would eat its start.
+        p->drawText(QPointF(std::max(page.Droite - w, double(page.Gauche)), page.Haut + ascent), label);
         firstLimit = page.Droite - w - cell;
     }
 

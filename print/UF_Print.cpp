@@ -270,7 +270,10 @@ void TEcrImprim::Connecte()
     connect(btnTous, &QPushButton::clicked, this, [this] { CocheTout(1); });
     connect(btnAucun, &QPushButton::clicked, this, [this] { CocheTout(0); });
     connect(btnInverse, &QPushButton::clicked, this, [this] { CocheTout(2); });
-    connect(ListeFichiers, &QListWidget::itemChanged, this, [this] { MajNombrePages(); });
+    connect(ListeFichiers, &QListWidget::itemChanged, this, [this] {
+        AjusteTaillePolice();
+        MajNombrePages();
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -313,6 +316,7 @@ void TEcrImprim::CocheTout(int how)
             item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
         }
     }
+    AjusteTaillePolice();
     MajNombrePages();
 }
 
@@ -471,23 +475,42 @@ void TEcrImprim::AjusteTaillePolice()
 {
     if (!cbAjustePolice->isChecked() || !Imprimante_ || !Metriques_.Valide() || !Editeur_)
         return;
-    const TTextBuffer& b = Editeur_->Buffer();
-    // 1. Columns: the line numbers and the widest line of the range, in cells.
-    int colonnes = cbNumLignes->isChecked() ? LargeurNumLignes(b.LineCount()) + 1 : 0;
-    std::int64_t debut = 0, fin = b.LineCount() - 1;
-    if (!rbGroupe->isChecked()) {
-        debut = std::max<std::int64_t>(LigDeb->value() - 1, 0);
-        fin = std::min<std::int64_t>(LigFin->value() - 1, b.LineCount() - 1);
+    // 1. The lines of the range in cells, with the line numbers; for a
+    // group, every checked file, since one size prints them all.
+    const auto plageDe = [this](const TEditeur* ed, std::int64_t debut, std::int64_t fin) {
+        const TTextBuffer& b = ed->Buffer();
+        TLargeursPlage p;
+        p.NumLignes = cbNumLignes->isChecked() ? LargeurNumLignes(b.LineCount()) + 1 : 0;
+        const int cell = std::max(b.Metrics().CharWidth, 1);
+        for (std::int64_t i = std::max<std::int64_t>(debut, 0); i <= std::min<std::int64_t>(fin, b.LineCount() - 1); ++i)
+            p.Cellules.push_back(b.LineWidth(b.GetLine(std::int32_t(i))) / cell);
+        return p;
+    };
+    std::vector<TLargeursPlage> plages;
+    if (rbGroupe->isChecked()) {
+        for (const TEditeur* ed : FichiersCoches())
+            plages.push_back(plageDe(ed, 0, ed->Buffer().LineCount() - 1));
+    } else {
+        plages.push_back(plageDe(Editeur_, LigDeb->value() - 1, LigFin->value() - 1));
     }
-    int widest = 0;
-    for (std::int64_t i = debut; i <= fin; ++i)
-        widest = std::max(widest, b.LineWidth(b.GetLine(std::int32_t(i))));
-    colonnes += widest / std::max(b.Metrics().CharWidth, 1);
-    // 2., 3.
-    const double cible = CibleCellule(Metriques_, Marges(), colonnes);
+    const bool numPages = cbNumPages->isChecked();
+    // The page numbers sit beside the first line of each page, so the
+    // columns depend on the lines a page holds at each size.
+    const TRectImpr rect = RectangleImpression(Metriques_, Marges());
     QPrinter* printer = &Imprimante_->Printer();
-    const int taille = AjusteTaille(cible, TaillePolice->value(), [this, printer](int size) {
-        return QFontMetricsF(PolicePour(size), printer).horizontalAdvance(QLatin1Char('W'));
+    const auto colonnes = [&](int size) {
+        const int parPage = numPages ? kep::LignesParPage(rect, int(std::ceil(QFontMetricsF(PolicePour(size), printer).height()))) : 0;
+        int c = 0;
+        for (const TLargeursPlage& p : plages)
+            c = std::max(c, ColonnesAjustement(p, numPages, parPage));
+        return c;
+    };
+    if (colonnes(TaillePolice->value()) <= 0)
+        return;
+    // 2., 3. The whole line against the width between the margins.
+    const double largeur = CibleCellule(Metriques_, Marges(), 1);
+    const int taille = AjusteTaille(largeur, TaillePolice->value(), [&](int size) {
+        return QFontMetricsF(PolicePour(size), printer).horizontalAdvance(QLatin1Char('W')) * colonnes(size);
     });
     Ajustement_ = true;
     TaillePolice->setValue(taille);

@@ -154,6 +154,21 @@ int AjusteTaille(double cibleCellule, int taille, const std::function<double(int
     return taille;
 }
 
+int ColonnesAjustement(const TLargeursPlage& plage, bool numPages, int parPage)
+{
+    const std::vector<int>& c = plage.Cellules;
+    int colonnes = c.empty() ? 0 : *std::max_element(c.begin(), c.end());
+    if (numPages) {
+        const std::size_t pas = std::size_t(std::max(parPage, 1));
+        int page = 1;
+        for (std::size_t i = 0; i < std::max<std::size_t>(c.size(), 1); i += pas, ++page) {
+            const int haut = (i < c.size() ? c[i] : 0) + 1 + 5 + int(std::to_string(page).size());
+            colonnes = std::max(colonnes, haut);
+        }
+    }
+    return colonnes + plage.NumLignes;
+}
+
 double CibleCellule(const TMetriquesImpr& m, const TMargesMm& marges, int colonnes)
 {
     if (colonnes <= 0 || !m.Valide())

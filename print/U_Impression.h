@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kep {
 
@@ -58,6 +59,15 @@ std::string TextePages(std::int64_t pages);
 // cell width. `largeurW(size)` measures "W" at a size. The search moves by
 // one point from `taille` and stays within [1, 400].
 int AjusteTaille(double cibleCellule, int taille, const std::function<double(int)>& largeurW);
+// The lines of one printed range as the fitting sees them.
+struct TLargeursPlage {
+    std::vector<int> Cellules; // each line's width, in character cells
+    int NumLignes = 0;         // cells of the line-number column and its gap; 0 = none
+};
+// Cells a line must hold at `parPage` lines a page: the widest line and,
+// with page numbers, the first line of each page followed by a gap and its
+// "Page n", which share the top line.
+int ColonnesAjustement(const TLargeursPlage& plage, bool numPages, int parPage);
 // Target cell width for `colonnes` columns between the margins; 0 when
 // nothing is to fit.
 double CibleCellule(const TMetriquesImpr& m, const TMargesMm& marges, int colonnes);

@@ -260,6 +260,15 @@ void TEcrArchiver::MajEtats()
 void TEcrArchiver::btnOkClick()
 {
     const TOptArchivage o = Options();
+    // A name the archive cannot take is told before anything is done.
+    if (o.CreeZip) {
+        const std::string refus = VerifieNomZip(QStringToPath(edNomZip->text()));
+        if (!refus.empty()) {
+            ShowMessage(QString::fromStdString(refus));
+            edNomZip->setFocus();
+            return;
+        }
+    }
     // 1. A copy over an existing folder is asked first.
     const QString copie = edNomCopie->text();
     if (o.CreeCopie && !copie.isEmpty() && QFileInfo(copie).exists()

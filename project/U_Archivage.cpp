@@ -5,7 +5,19 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include <sys/stat.h>
+
 namespace kep {
+
+namespace {
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
 
 TOptArchivage LitOptArchivage(const TIniFile& ini)
 {
@@ -31,6 +43,15 @@ bool EcritOptArchivage(TIniFile& ini, const TOptArchivage& o)
     ini.WriteBool(SectionArchivage, "CreeCopie", o.CreeCopie);
     ini.WriteInteger(SectionArchivage, "OptSuite", o.OptSuite);
     ini.WriteBool(SectionArchivage, "SupOrigine", o.SupOrigine);
+    // The option shares its key with the mark. Unchecked it is kept as 0,
+    // which is "not archived" as well; checked, by the key's absence, its
+    // default. A project that carries the mark keeps it.
+    if (!EstArchive(ini)) {
+        if (o.Archive)
+            ini.DeleteKey(SectionArchivage, "Archive");
+        else
+            ini.WriteBool(SectionArchivage, "Archive", false);
+    }
     return ini.EndUpdate();
 }
 
@@ -129,6 +150,18 @@ bool CopieShell(const std::string& source, const std::string& destination, int o
             *error = "Opération inconnue.";
         return false;
     }
+}
+
+std::string VerifieNomZip(const std::string& nomZip)
+{
+    if (nomZip.empty())
+        return "Le nom du fichier ZIP est vide : indiquez le fichier à créer.";
+    if (nomZip.back() == '/' || IsDirectory(nomZip))
+        return "Le nom du fichier ZIP " + nomZip + " est celui d'un dossier : choisissez le nom d'un fichier.";
+    const std::string dossier = FolderOf(nomZip);
+    if (!dossier.empty() && !IsDirectory(dossier))
+        return "Le dossier du fichier ZIP " + nomZip + " n'existe pas.";
+    return {};
 }
 
 TResultatArchivage ExecuteArchivage(const TDemandeArchivage& d)

@@ -24,8 +24,9 @@ struct TOptArchivage {
 
 // Numbers out of range read as their default.
 TOptArchivage LitOptArchivage(const TIniFile& ini);
-// Every option but Archive: that key is the project's archived mark as
-// well, which only an archiving run sets.
+// Every option; Archive only while the project is not marked, and never as
+// true: that key is the project's archived mark as well, which only an
+// archiving run sets.
 bool EcritOptArchivage(TIniFile& ini, const TOptArchivage& opts);
 
 // The archived mark ("Archive" of the section) of a project file.
@@ -57,6 +58,9 @@ std::string ProjetDansCopie(const std::string& dossierCopie, const std::string& 
 enum : int { foCopie = 2, foSupprime = 3 };
 bool CopieShell(const std::string& source, const std::string& destination, int operation,
                 std::string* error = nullptr);
+
+// Why `nomZip` cannot name the zip file to create (in French), or empty.
+std::string VerifieNomZip(const std::string& nomZip);
 
 struct TDemandeArchivage {
     std::string NomProjet;

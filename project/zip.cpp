@@ -1,5 +1,7 @@
 #include "project/zip.h"
 
+#include "project/zipio.h"
+
 #include <minizip/zip.h>
 #include <zlib.h>
 
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <string_view>
 
@@ -27,6 +30,8 @@ constexpr std::uint64_t ProgressStep = 4 * 1024 * 1024;
 // The format's name length field is 16 bits wide.
 constexpr std::size_t MaxEntryName = 0xFFFF;
 constexpr uLong Utf8Flag = 0x800;
+constexpr uLong UnixHost = 3u << 8;
+constexpr uLong DosReadOnly = 0x01;
 constexpr uInt DeflateOutSize = 64 * 1024;
 
 std::string Reason(const std::string& context, int error)
@@ -89,169 +94,6 @@ bool HasHighBytes(std::string_view s)
     return false;
 }
 
-// umask() can only be read by changing it, which would race with other
-// threads creating files; the kernel shows it in /proc since Linux 4.7.
-mode_t CurrentUmask()
-{
-    if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f)) {
-            if (std::strncmp(line, "Umask:", 6) == 0) {
-                std::fclose(f);
-                return static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
-            }
-        }
-        std::fclose(f);
-    }
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
-// The archive as minizip sees it: stdio over the temporary file's
-// descriptor, keeping the first errno so that the message can say why
-// minizip gave up (its return codes do not).
-struct TArchiveFile {
-    int Fd = -1;
-    std::FILE* File = nullptr;
-    int Error = 0;
-
-    void Note()
-    {
-        if (Error == 0)
-            Error = errno != 0 ? errno : EIO;
-    }
-};
-
-voidpf ArchiveOpen(voidpf opaque, const void*, int)
-{
-    auto* a = static_cast<TArchiveFile*>(opaque);
-    a->File = fdopen(a->Fd, "w+b");
-    if (!a->File) {
-        a->Note();
-        return nullptr;
-    }
-    // Larger than the default so that a run of small entries' headers goes
-    // out in few writes.
-    std::setvbuf(a->File, nullptr, _IOFBF, 64 * 1024);
-    return a->File;
-}
-
-uLong ArchiveRead(voidpf opaque, voidpf stream, void* buf, uLong size)
-{
-    const std::size_t n = std::fread(buf, 1, size, static_cast<std::FILE*>(stream));
-    if (n != size && std::ferror(static_cast<std::FILE*>(stream)))
-        static_cast<TArchiveFile*>(opaque)->Note();
-    return static_cast<uLong>(n);
-}
-
-uLong ArchiveWrite(voidpf opaque, voidpf stream, const void* buf, uLong size)
-{
-    const std::size_t n = std::fwrite(buf, 1, size, static_cast<std::FILE*>(stream));
-    if (n != size)
-        static_cast<TArchiveFile*>(opaque)->Note();
-    return static_cast<uLong>(n);
-}
-
-ZPOS64_T ArchiveTell(voidpf, voidpf stream)
-{
-    const off_t pos = ftello(static_cast<std::FILE*>(stream));
-    return pos < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(pos);
-}
-
-long ArchiveSeek(voidpf opaque, voidpf stream, ZPOS64_T offset, int origin)
-{
-    int whence = SEEK_SET;
-    if (origin == ZLIB_FILEFUNC_SEEK_CUR)
-        whence = SEEK_CUR;
-    else if (origin == ZLIB_FILEFUNC_SEEK_END)
-        whence = SEEK_END;
-    // fseeko flushes the buffer first: a failed write often shows here.
-    if (fseeko(static_cast<std::FILE*>(stream), static_cast<off_t>(offset), whence) != 0) {
-        static_cast<TArchiveFile*>(opaque)->Note();
-        return -1;
-    }
-    return 0;
-}
-
-int ArchiveClose(voidpf opaque, voidpf stream)
-{
-    auto* a = static_cast<TArchiveFile*>(opaque);
-    a->File = nullptr;
-    a->Fd = -1;
-    if (std::fclose(static_cast<std::FILE*>(stream)) != 0) {
-        a->Note();
-        return -1;
-    }
-    return 0;
-}
-
-int ArchiveError(voidpf, voidpf stream)
-{
-    return std::ferror(static_cast<std::FILE*>(stream));
-}
-
-void PutLe(unsigned char* p, std::uint64_t v, int n)
-{
-    for (int i = 0; i < n; ++i, v >>= 8)
-        p[i] = static_cast<unsigned char>(v);
-}
-
-std::uint64_t GetLe(const unsigned char* p, int n)
-{
-    std::uint64_t v = 0;
-    for (int i = n - 1; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-// minizip 1.1 writes the zip64 end records only when the central directory
-// starts past 4 GiB; with 65,535 entries or more and a smaller archive the
-// end record's count is stuck at 0xFFFF and readers see too few entries.
-// The records are then put in before the end record, as later minizip
-// versions do. 0 or an errno.
-int AddZip64End(const std::string& path, std::uint64_t entries)
-{
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    struct stat st{};
-    unsigned char tail[42];
-    int error = 0;
-    if (fstat(fd, &st) != 0)
-        error = errno;
-    else if (st.st_size < 42 || pread(fd, tail, 42, st.st_size - 42) != 42)
-        error = errno != 0 ? errno : EIO;
-    const unsigned char* end = tail + 20;
-    if (error == 0 && GetLe(end, 4) == 0x06054b50 && GetLe(tail, 4) != 0x07064b50) {
-        const std::uint64_t cdSize = GetLe(end + 12, 4);
-        const std::uint64_t cdPos = GetLe(end + 16, 4);
-        const auto recordPos = static_cast<std::uint64_t>(st.st_size) - 22;
-        unsigned char out[56 + 20 + 22] = {};
-        unsigned char* r = out;
-        PutLe(r, 0x06064b50, 4);
-        PutLe(r + 4, 44, 8);
-        PutLe(r + 12, 45, 2); // made by
-        PutLe(r + 14, 45, 2); // needed
-        PutLe(r + 24, entries, 8);
-        PutLe(r + 32, entries, 8);
-        PutLe(r + 40, cdSize, 8);
-        PutLe(r + 48, cdPos, 8);
-        unsigned char* l = out + 56;
-        PutLe(l, 0x07064b50, 4);
-        PutLe(l + 8, recordPos, 8);
-        PutLe(l + 16, 1, 4);
-        std::memcpy(out + 76, end, 22);
-        PutLe(out + 76 + 8, 0xFFFF, 2);
-        PutLe(out + 76 + 10, 0xFFFF, 2);
-        if (pwrite(fd, out, sizeof out, static_cast<off_t>(recordPos)) != static_cast<ssize_t>(sizeof out))
-            error = errno != 0 ? errno : EIO;
-    }
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    return error;
-}
-
 struct TFileId {
     dev_t Dev = 0;
     ino_t Ino = 0;
@@ -286,7 +128,11 @@ public:
         return WalkFolder(root, true);
     }
 
-    TArchiveFile File;
+    zipio::TArchiveFile File;
+    // Files whose reading failed half-way in an earlier run, and their errno.
+    std::map<std::string, int> FailedBefore;
+    // Set when this run stopped on such a file.
+    std::pair<std::string, int> FailedMidway;
 
 private:
     void Fail(const std::string& english, const std::string& french)
@@ -303,6 +149,10 @@ private:
     }
 
     void Skip(const std::string& path) { Report_.Skipped.push_back(path); }
+    void Omit(const std::string& path, int error, bool folder)
+    {
+        Report_.Unreadable.push_back({path, error != 0 ? error : EIO, folder});
+    }
 
     bool WalkFolder(const std::string& dir, bool root)
     {
@@ -315,6 +165,10 @@ private:
                 ::close(fd);
             if (!root && (e == ENOENT || e == ELOOP || e == ENOTDIR)) {
                 Skip(dir);
+                return true;
+            }
+            if (!root) {
+                Omit(dir, e, true);
                 return true;
             }
             Fail("Error reading folder " + dir, Reason("Lecture impossible du dossier " + dir, e));
@@ -339,8 +193,12 @@ private:
         const int readError = errno;
         closedir(d);
         if (readError != 0) {
-            Fail("Error reading folder " + dir, Reason("Lecture impossible du dossier " + dir, readError));
-            return false;
+            if (root) {
+                Fail("Error reading folder " + dir, Reason("Lecture impossible du dossier " + dir, readError));
+                return false;
+            }
+            // What was listed is packed; the folder is told as not whole.
+            Omit(dir, readError, true);
         }
         for (const TItem& item : items) {
             const std::string path = dir + "/" + item.Name;
@@ -352,8 +210,8 @@ private:
                         Skip(path);
                         continue;
                     }
-                    Fail("error in opening " + path + " in zipfile", Reason("Ouverture impossible de " + path, errno));
-                    return false;
+                    Omit(path, errno, false);
+                    continue;
                 }
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
             }
@@ -400,6 +258,10 @@ private:
     // `path` gives the entry's name, `source` the file read.
     bool AddFile(const std::string& path, const std::string& source)
     {
+        if (const auto f = FailedBefore.find(path); f != FailedBefore.end()) {
+            Omit(path, f->second, false);
+            return true;
+        }
         // O_NONBLOCK: a fifo slipped in since the listing must not block.
         const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) {
@@ -407,15 +269,15 @@ private:
                 Skip(path);
                 return true;
             }
-            Fail("error in opening " + path + " in zipfile", Reason("Ouverture impossible de " + path, errno));
-            return false;
+            Omit(path, errno, false);
+            return true;
         }
         struct stat st{};
         if (fstat(fd, &st) != 0) {
             const int e = errno;
             ::close(fd);
-            Fail("error in opening " + path + " in zipfile", Reason("Ouverture impossible de " + path, e));
-            return false;
+            Omit(path, e, false);
+            return true;
         }
         if (!S_ISREG(st.st_mode) || Temp_.Is(st) || Old_.Is(st)) {
             if (!S_ISREG(st.st_mode))
@@ -438,16 +300,29 @@ private:
         }
         if (Options_.Progress)
             Options_.Progress(path, 0);
+        // The first piece is read before the entry is opened, so that a file
+        // that cannot be read at all is left out without a trace.
+        ssize_t n = ReadPiece(fd);
+        if (n < 0) {
+            Omit(path, errno, false);
+            return true;
+        }
 
         zip_fileinfo info{};
         info.dosDate = DosDateTime(st.st_mtime);
+        // Made on Unix, with the file's mode: Info-ZIP's unzip takes the
+        // names of entries made on FAT for OEM text and garbles UTF-8 ones,
+        // and leaves files extracted from such entries without their mode.
+        info.external_fa = (static_cast<uLong>(S_IFREG | (st.st_mode & 07777)) << 16)
+            | ((st.st_mode & 0222) == 0 ? DosReadOnly : 0);
         const uLong flags = HasHighBytes(name) && IsUtf8(name) ? Utf8Flag : 0;
         const int zip64 = static_cast<std::uint64_t>(st.st_size) >= 0xFFFFFFFFu ? 1 : 0;
+        const uLong madeBy = UnixHost | (zip64 ? 45u : 30u);
         // Deflated here and handed over raw: minizip would otherwise copy
         // zlib's text-or-binary guess into the internal attributes, which
         // must stay 0. The level still gives the header its flag bits.
         int err = zipOpenNewFileInZip4_64(Zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 9, 1,
-                                          -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, 0, flags, zip64);
+                                          -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, madeBy, flags, zip64);
         if (err == ZIP_OK && !StartDeflate())
             err = ZIP_INTERNALERROR;
         if (err != ZIP_OK) {
@@ -458,13 +333,13 @@ private:
         uLong crc = crc32(0, nullptr, 0);
         std::uint64_t done = 0;
         std::uint64_t nextProgress = ProgressStep;
-        for (;;) {
-            const ssize_t n = Options_.Read ? Options_.Read(fd, Buffer_.get(), ReadBufferSize)
-                                            : ::read(fd, Buffer_.get(), ReadBufferSize);
+        for (;; n = ReadPiece(fd)) {
             if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                Fail("Error in writing " + path + " in the zipfile", Reason("Lecture impossible de " + path, errno));
+                // Part of it is in the archive already, which minizip cannot
+                // take back: the archive is made again without it.
+                const int e = errno != 0 ? errno : EIO;
+                FailedMidway = {path, e};
+                Fail("Error in writing " + path + " in the zipfile", Reason("Lecture impossible de " + path, e));
                 return false;
             }
             if (n == 0)
@@ -497,6 +372,16 @@ private:
         ++Report_.Entries;
         Report_.Bytes += done;
         return true;
+    }
+
+    ssize_t ReadPiece(int fd)
+    {
+        for (;;) {
+            const ssize_t n = Options_.Read ? Options_.Read(fd, Buffer_.get(), ReadBufferSize)
+                                            : ::read(fd, Buffer_.get(), ReadBufferSize);
+            if (n >= 0 || errno != EINTR)
+                return n;
+        }
     }
 
     // One deflate state for the whole run: a fresh one per file would cost
@@ -547,6 +432,120 @@ private:
     std::unique_ptr<char[]> Buffer_;
 };
 
+// Why a file could not be read, for the user.
+std::string RaisonFrancaise(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "lecture non permise (droits insuffisants)";
+    case EIO:
+        return "erreur d'entrée-sortie du disque";
+    case ENXIO:
+    case ENODEV:
+        return "périphérique absent";
+    case ESTALE:
+        return "fichier réseau qui n'existe plus";
+    case EOVERFLOW:
+    case EFBIG:
+        return "fichier trop grand";
+    case ENAMETOOLONG:
+        return "chemin trop long";
+    case ENOMEM:
+        return "mémoire insuffisante";
+    default:
+        return std::strerror(error);
+    }
+}
+
+std::string TexteIncomplet(const std::string& archive, const std::vector<TZipOmission>& omis)
+{
+    std::string t = "L'archive " + archive + " a été créée, mais elle n'est pas complète : ";
+    t += omis.size() == 1 ? std::string("ce qui suit n'a pu être lu et n'y est pas :")
+                          : "ces " + std::to_string(omis.size()) + " éléments n'ont pu être lus et n'y sont pas :";
+    for (const TZipOmission& o : omis)
+        t += "\n  " + o.Path + (o.Folder ? " (dossier)" : "") + " : " + RaisonFrancaise(o.Error);
+    return t;
+}
+
+// One attempt: the archive under a temporary name, renamed when whole.
+// `midway` names a file whose reading failed after part of it was packed.
+void PackOnce(const std::string& root, const std::string& realRoot, const std::string& archive, std::size_t start,
+              const TZipOptions& options, const std::map<std::string, int>& failed, TZipReport& report,
+              std::pair<std::string, int>& midway)
+{
+    const auto slash = archive.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : archive.substr(0, slash == 0 ? 1 : slash);
+    const std::string base = slash == std::string::npos ? archive : archive.substr(slash + 1);
+    std::string tmp = dir + "/." + base + ".XXXXXX";
+    const int fd = mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        report.Message = "Error opening " + archive + "\n" + Reason("Création impossible de l'archive " + archive, errno);
+        return;
+    }
+
+    TFileId temp, old;
+    struct stat st{};
+    if (fstat(fd, &st) == 0)
+        temp = {st.st_dev, st.st_ino, true};
+    if (stat(archive.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        old = {st.st_dev, st.st_ino, true};
+
+    TPacker packer(archive, start, options, report);
+    packer.File.Fd = fd;
+    packer.FailedBefore = failed;
+    zlib_filefunc64_def io = zipio::Functions(&packer.File);
+
+    zipFile zip = zipOpen2_64(tmp.c_str(), APPEND_STATUS_CREATE, nullptr, &io);
+    if (!zip) {
+        const int e = packer.File.Error != 0 ? packer.File.Error : EIO;
+        // minizip closes the file itself when it fails after opening it.
+        if (packer.File.File)
+            std::fclose(packer.File.File);
+        else if (packer.File.Fd >= 0)
+            ::close(packer.File.Fd);
+        ::unlink(tmp.c_str());
+        report.Message = "Error opening " + archive + "\n" + Reason("Création impossible de l'archive " + archive, e);
+        return;
+    }
+
+    const bool walked = packer.Run(zip, root, realRoot, temp, old);
+    midway = packer.FailedMidway;
+    if (walked)
+        fchmod(fd, 0666 & ~zipio::CurrentUmask());
+    // Closed even after a failure: minizip frees its state there.
+    const int closed = zipClose(zip, nullptr);
+    if (!walked) {
+        ::unlink(tmp.c_str());
+        return;
+    }
+    if (closed != ZIP_OK) {
+        const int e = packer.File.Error != 0 ? packer.File.Error : EIO;
+        ::unlink(tmp.c_str());
+        report.Message = "Error while closing " + archive + "\n" + Reason("Écriture impossible de l'archive " + archive, e)
+            + "\nL'archive " + archive + " n'a pas été créée.";
+        return;
+    }
+    if (report.Entries >= 0xFFFF) {
+        if (const int e = zipio::AddZip64End(tmp, report.Entries)) {
+            ::unlink(tmp.c_str());
+            report.Message = "Error while closing " + archive + "\n"
+                + Reason("Écriture impossible de l'archive " + archive, e) + "\nL'archive " + archive
+                + " n'a pas été créée.";
+            return;
+        }
+    }
+    if (::rename(tmp.c_str(), archive.c_str()) != 0) {
+        const int e = errno;
+        ::unlink(tmp.c_str());
+        report.Message = "Error while closing " + archive + "\n"
+            + Reason("Impossible de remplacer " + archive + " par " + tmp, e) + "\nL'archive " + archive
+            + " n'a pas été créée.";
+        return;
+    }
+    report.Created = true;
+}
+
 } // namespace
 
 std::uint32_t DosDateTime(std::int64_t unixSeconds)
@@ -593,6 +592,22 @@ TZipReport ZipFolder(const std::string& folder, const std::string& archive, std:
     // localtime_r need not look at TZ again by itself.
     tzset();
 
+    // The archive's name is checked before anything is packed.
+    const auto slash = archive.rfind('/');
+    const std::string base = slash == std::string::npos ? archive : archive.substr(slash + 1);
+    struct stat st{};
+    if (base.empty() || base == "." || base == "..") {
+        report.Message = "Error opening " + archive + "\n"
+            + (archive.empty() ? std::string("Le nom de l'archive est vide.")
+                               : "Le nom de l'archive " + archive + " ne nomme pas de fichier.");
+        return report;
+    }
+    if (stat(archive.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        report.Message = "Error opening " + archive + "\nL'archive ne peut pas prendre le nom du dossier existant "
+            + archive + ".";
+        return report;
+    }
+
     char realBuf[PATH_MAX];
     struct stat rootSt{};
     int rootError = 0;
@@ -609,82 +624,21 @@ TZipReport ZipFolder(const std::string& folder, const std::string& archive, std:
         return report;
     }
 
-    const auto slash = archive.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string(".") : archive.substr(0, slash == 0 ? 1 : slash);
-    const std::string base = slash == std::string::npos ? archive : archive.substr(slash + 1);
-    std::string tmp = dir + "/." + base + ".XXXXXX";
-    const int fd = mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        report.Message = "Error opening " + archive + "\n" + Reason("Création impossible de l'archive " + archive, errno);
-        return report;
+    // A file whose reading fails half-way is already partly in the archive:
+    // the archive is then made again without it. Each new run leaves out
+    // one more file, so this ends.
+    std::map<std::string, int> failed;
+    for (;;) {
+        report = TZipReport{};
+        std::pair<std::string, int> midway;
+        PackOnce(root, realBuf, archive, start, options, failed, report, midway);
+        if (midway.first.empty() || failed.count(midway.first) != 0)
+            break;
+        failed.insert(midway);
     }
-
-    TFileId temp, old;
-    struct stat st{};
-    if (fstat(fd, &st) == 0)
-        temp = {st.st_dev, st.st_ino, true};
-    if (stat(archive.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        old = {st.st_dev, st.st_ino, true};
-
-    TPacker packer(archive, start, options, report);
-    packer.File.Fd = fd;
-    zlib_filefunc64_def io{};
-    io.zopen64_file = ArchiveOpen;
-    io.zread_file = ArchiveRead;
-    io.zwrite_file = ArchiveWrite;
-    io.ztell64_file = ArchiveTell;
-    io.zseek64_file = ArchiveSeek;
-    io.zclose_file = ArchiveClose;
-    io.zerror_file = ArchiveError;
-    io.opaque = &packer.File;
-
-    zipFile zip = zipOpen2_64(tmp.c_str(), APPEND_STATUS_CREATE, nullptr, &io);
-    if (!zip) {
-        const int e = packer.File.Error != 0 ? packer.File.Error : EIO;
-        // minizip closes the file itself when it fails after opening it.
-        if (packer.File.File)
-            std::fclose(packer.File.File);
-        else if (packer.File.Fd >= 0)
-            ::close(packer.File.Fd);
-        ::unlink(tmp.c_str());
-        report.Message = "Error opening " + archive + "\n" + Reason("Création impossible de l'archive " + archive, e);
-        return report;
-    }
-
-    const bool walked = packer.Run(zip, root, realBuf, temp, old);
-    if (walked)
-        fchmod(fd, 0666 & ~CurrentUmask());
-    // Closed even after a failure: minizip frees its state there.
-    const int closed = zipClose(zip, nullptr);
-    if (!walked) {
-        ::unlink(tmp.c_str());
-        return report;
-    }
-    if (closed != ZIP_OK) {
-        const int e = packer.File.Error != 0 ? packer.File.Error : EIO;
-        ::unlink(tmp.c_str());
-        report.Message = "Error while closing " + archive + "\n" + Reason("Écriture impossible de l'archive " + archive, e)
-            + "\nL'archive " + archive + " n'a pas été créée.";
-        return report;
-    }
-    if (report.Entries >= 0xFFFF) {
-        if (const int e = AddZip64End(tmp, report.Entries)) {
-            ::unlink(tmp.c_str());
-            report.Message = "Error while closing " + archive + "\n"
-                + Reason("Écriture impossible de l'archive " + archive, e) + "\nL'archive " + archive
-                + " n'a pas été créée.";
-            return report;
-        }
-    }
-    if (::rename(tmp.c_str(), archive.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(tmp.c_str());
-        report.Message = "Error while closing " + archive + "\n"
-            + Reason("Impossible de remplacer " + archive + " par " + tmp, e) + "\nL'archive " + archive
-            + " n'a pas été créée.";
-        return report;
-    }
-    report.Ok = true;
+    if (report.Created && !report.Unreadable.empty())
+        report.Message = TexteIncomplet(archive, report.Unreadable);
+    report.Ok = report.Created && report.Unreadable.empty();
     return report;
 }
 

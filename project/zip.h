@@ -3,6 +3,8 @@
 // order the walk meets them, deflated at level 9. The archive is written
 // under a temporary name beside its final name and renamed at the end, so a
 // failed run never leaves a broken archive (nor removes an older one).
+// Files that cannot be read are left out and told; the rest is archived.
+// The archive's name is checked before anything is packed.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,12 +14,22 @@
 
 namespace kep {
 
+// A file or folder that could not be read, and the errno that said so.
+struct TZipOmission {
+    std::string Path;
+    int Error = 0;
+    bool Folder = false;
+};
+
 struct TZipReport {
     // The archive was created, every file was added and it was closed.
     bool Ok = false;
-    // For the user when !Ok: the packer's own English line ("Error opening
-    // NAME", "Error while closing NAME", "Error in writing PATH in the
-    // zipfile"...) then, on the next lines, in French, why and what is left.
+    // The archive is in place, whole or without the files of Unreadable.
+    bool Created = false;
+    // For the user when !Ok. Not created: the packer's own English line
+    // ("Error opening NAME", "Error while closing NAME"...) then, on the
+    // next lines, in French, why and what is left. Created but incomplete:
+    // in French, what is missing and why, one line each.
     std::string Message;
     std::size_t Entries = 0;   // files added
     std::uint64_t Bytes = 0;   // their bytes, uncompressed
@@ -26,6 +38,9 @@ struct TZipReport {
     // Also dangling links, and files or folders that vanished between the
     // listing of their folder and their opening.
     std::vector<std::string> Skipped;
+    // Files and folders that could not be read: the archive holds the
+    // rest, and Message lists them, in French, with why.
+    std::vector<TZipOmission> Unreadable;
 };
 
 struct TZipOptions {
@@ -40,7 +55,8 @@ struct TZipOptions {
 // Writes `archive` with every file under `folder`. An entry's name is the
 // file's full path from the 1-based position `start` on, with "/" between
 // its parts. Names that are not plain ASCII are stored as UTF-8 with the
-// format's UTF-8 flag; others as they are. Entries keep the file's
+// format's UTF-8 flag; others as they are. Entries are marked as made on
+// Unix and carry the file's mode. Entries keep the file's
 // modification time (local time, DOS format, two-second steps, clamped to
 // 1980..2107). Files of 4 GiB or more, and archives past 4 GiB or 65,535
 // entries, use the zip64 extensions.

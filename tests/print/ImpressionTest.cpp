@@ -143,6 +143,24 @@ TEST(Impression, FontFittingFindsTheWidestSizeThatFits)
     // Nothing to fit: the size stays.
     EXPECT_EQ(AjusteTaille(0, 12, w), 12);
 
+    // Cells to hold: the widest line, and the first line of each page with
+    // a gap and its "Page n" beside it; then the line numbers.
+    TLargeursPlage p{{3, 80, 2, 9, 4}, 0};
+    EXPECT_EQ(ColonnesAjustement(p, false, 2), 80);
+    p.NumLignes = 3;
+    EXPECT_EQ(ColonnesAjustement(p, false, 2), 83);
+    p.NumLignes = 0;
+    EXPECT_EQ(ColonnesAjustement(p, true, 2), 80);  // pages start at 3, 2, 4 cells
+    EXPECT_EQ(ColonnesAjustement(p, true, 1), 80 + 1 + 6); // page 2 starts with the widest
+    p.Cellules = {5, 2};
+    EXPECT_EQ(ColonnesAjustement(p, true, 60), 5 + 1 + 6);
+    EXPECT_EQ(ColonnesAjustement(p, true, 0), 5 + 1 + 6); // nothing fits: one a page
+    p.Cellules.assign(12, 1);
+    p.Cellules[10] = 4;
+    EXPECT_EQ(ColonnesAjustement(p, true, 1), 4 + 1 + 7); // "Page 11"
+    EXPECT_EQ(ColonnesAjustement(TLargeursPlage{}, true, 50), 1 + 6);
+    EXPECT_EQ(ColonnesAjustement(TLargeursPlage{}, false, 50), 0);
+
     const TMetriquesImpr m = A4a600();
     EXPECT_DOUBLE_EQ(CibleCellule(m, TMargesMm{20, 20, 20, 20}, 80), (4961.0 - 944) / 80);
     EXPECT_EQ(CibleCellule(m, TMargesMm{20, 20, 20, 20}, 0), 0);

@@ -269,6 +269,15 @@ TEST(PageImpr, TheFirstLineStopsShortOfThePageNumber)
     EXPECT_LT(q->XMax, label->XMin);
     // The next line uses the whole width.
     EXPECT_GT(r->XMax, label->XMin);
+
+    // A page narrower than its number: the number starts at the margin,
+    // where the clip leaves its start.
+    const std::string narrow = dir.Path("narrow.pdf");
+    ImprimePdf(b, narrow, 0, 2, 0, 7, 36 + 20);
+    const auto narrowWords = pdfprobe::Words(narrow, 1);
+    const pdfprobe::TWord* cut = pdfprobe::Find(narrowWords, "Page");
+    ASSERT_TRUE(cut);
+    EXPECT_NEAR(cut->XMin, 36, 0.5);
 }
 
 TEST(PageImpr, CodePagesPrintAsShown)

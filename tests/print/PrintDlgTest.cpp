@@ -266,6 +266,56 @@ TEST_F(PrintDlg, MarginsStayAtTheMinimumsAndFittingFillsTheWidth)
     EXPECT_FALSE(d->cbAjustePolice->isChecked());
 }
 
+TEST_F(PrintDlg, FittingHoldsTheTopLineWithItsPageNumber)
+{
+    // Short lines enlarge the type; the top line still holds its text, a
+    // gap and the page number, and nothing is lost.
+    TEditeur* ed = Editeur("deux.asm", "ab\r\ncd");
+    auto d = Dialogue(ed);
+    d->cbAjustePolice->setChecked(true);
+    EXPECT_GT(d->TaillePolice->value(), 10);
+    ASSERT_EQ(d->Imprime(), 1);
+    const std::string pdf = Dir.Path("deux.asm.pdf");
+    const auto words = pdfprobe::Words(pdf, 1);
+    const pdfprobe::TWord* ab = pdfprobe::Find(words, "ab");
+    const pdfprobe::TWord* cd = pdfprobe::Find(words, "cd");
+    const pdfprobe::TWord* page = pdfprobe::Find(words, "Page");
+    const pdfprobe::TWord* one = pdfprobe::Find(words, "1");
+    ASSERT_TRUE(ab && cd && page && one) << pdfprobe::Text(pdf, 1);
+    EXPECT_NEAR(ab->XMin, Gauche, 1.0);
+    EXPECT_LT(ab->XMax, page->XMin);
+    EXPECT_LE(one->XMax, 595.28 - Gauche + 0.5);
+    EXPECT_NEAR(page->YMax, ab->YMax, 0.5);
+    EXPECT_GT(cd->YMin, ab->YMax - 0.5);
+}
+
+TEST_F(PrintDlg, AGroupIsFittedToItsWidestFile)
+{
+    const std::string longue = "debut" + std::string(150, '-') + "fin";
+    TEditeur* court = Editeur("court.asm", Lignes(5, "c"));
+    TEditeur* large = Editeur("large.asm", "x\r\n" + longue);
+    // Alone, the wide file fits at this size.
+    int seul = 0;
+    {
+        auto d = Dialogue(large);
+        d->cbAjustePolice->setChecked(true);
+        seul = d->TaillePolice->value();
+    }
+    auto d = Dialogue(court, {court, large});
+    d->cbAjustePolice->setChecked(true);
+    EXPECT_GT(d->TaillePolice->value(), seul);
+    d->rbGroupe->setChecked(true);
+    d->btnTous->click();
+    EXPECT_EQ(d->TaillePolice->value(), seul);
+    // Unchecking the wide file lets the type grow again.
+    d->ListeFichiers->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_GT(d->TaillePolice->value(), seul);
+    d->ListeFichiers->item(1)->setCheckState(Qt::Checked);
+    EXPECT_EQ(d->Imprime(), 2);
+    EXPECT_NE(pdfprobe::Text(large->FileName + ".pdf", 1).find("fin"), std::string::npos);
+    EXPECT_NE(pdfprobe::Text(court->FileName + ".pdf", 1).find("c5"), std::string::npos);
+}
+
 TEST_F(PrintDlg, LineNumberWidthComesFromTheLastLine)
 {
     // 9 lines: two digits (1 + round(log10 8) = 2); 3 lines: one.

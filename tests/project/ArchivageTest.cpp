@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace kep;
@@ -167,6 +169,36 @@ TEST(Archivage, OptionsKeptInTheProjectFileButNeverTheMark)
     EXPECT_TRUE(MarqueArchive(p, false));
 }
 
+TEST(Archivage, TheMarkOptionUncheckedIsRememberedWithoutTouchingAMark)
+{
+    TTestDir dir;
+    const std::string p = dir.Write("p/demo.pja", "[Global]\r\nNbrEdit=0\r\n");
+    TOptArchivage o;
+    o.Archive = false;
+    {
+        TIniFile ini(p);
+        ASSERT_TRUE(EcritOptArchivage(ini, o));
+    }
+    EXPECT_FALSE(LitOptArchivage(TIniFile(p)).Archive);
+    EXPECT_FALSE(EstArchive(TIniFile(p)));
+    // Checked again: back to the default, and still not archived.
+    o.Archive = true;
+    {
+        TIniFile ini(p);
+        ASSERT_TRUE(EcritOptArchivage(ini, o));
+    }
+    EXPECT_TRUE(LitOptArchivage(TIniFile(p)).Archive);
+    EXPECT_FALSE(EstArchive(TIniFile(p)));
+    // An archived project keeps its mark whatever the option.
+    ASSERT_TRUE(MarqueArchive(p, true));
+    o.Archive = false;
+    {
+        TIniFile ini(p);
+        ASSERT_TRUE(EcritOptArchivage(ini, o));
+    }
+    EXPECT_TRUE(EstArchive(TIniFile(p)));
+}
+
 class ArchivageRun : public ::testing::Test {
 protected:
     void SetUp() override
@@ -255,6 +287,41 @@ TEST_F(ArchivageRun, FailuresAreToldAndOnlyWhatWasMadeCounts)
     EXPECT_TRUE(r.ZipFait);
     EXPECT_FALSE(r.CopieFaite);
     EXPECT_EQ(r.Messages.size(), 1u);
+
+    // A file that cannot be read: the rest is archived, the archive is told
+    // incomplete and counts for nothing (the old folder would hold the
+    // only whole version).
+    Demande.Opts.CreeCopie = false;
+    Demande.Zip.Read = [](int fd, char* buf, std::size_t size) -> ssize_t {
+        char link[64], path[4096];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        const ssize_t n = readlink(link, path, sizeof path - 1);
+        if (n > 0 && std::string(path, std::size_t(n)).ends_with("/IO.INC"))
+            return errno = EIO, -1;
+        return read(fd, buf, size);
+    };
+    r = ExecuteArchivage(Demande);
+    EXPECT_FALSE(r.Fait);
+    EXPECT_FALSE(r.ZipFait);
+    ASSERT_EQ(r.Messages.size(), 1u);
+    EXPECT_EQ(r.Messages[0], "L'archive " + Demande.NomZip + " a été créée, mais elle n'est pas complète : ce qui suit "
+                             "n'a pu être lu et n'y est pas :\n  " + Dir.Path("MOTEUR/LIB/IO.INC")
+                             + " : erreur d'entrée-sortie du disque");
+    EXPECT_EQ(ZipNames(Demande.NomZip), (std::vector<std::string>{"main.asm", "moteur.pja"}));
+}
+
+TEST(Archivage, ZipNamesThatCannotBeAFileAreRefused)
+{
+    TTestDir dir;
+    dir.Write("P/a.asm", "a");
+    EXPECT_EQ(VerifieNomZip(""), "Le nom du fichier ZIP est vide : indiquez le fichier à créer.");
+    EXPECT_EQ(VerifieNomZip(dir.Path("P")),
+              "Le nom du fichier ZIP " + dir.Path("P") + " est celui d'un dossier : choisissez le nom d'un fichier.");
+    EXPECT_EQ(VerifieNomZip(dir.Path("Q/")),
+              "Le nom du fichier ZIP " + dir.Path("Q/") + " est celui d'un dossier : choisissez le nom d'un fichier.");
+    EXPECT_EQ(VerifieNomZip(dir.Path("absent/p.zip")),
+              "Le dossier du fichier ZIP " + dir.Path("absent/p.zip") + " n'existe pas.");
+    EXPECT_EQ(VerifieNomZip(dir.Path("p.zip")), "");
 }
 
 TEST(Archivage, ShellOperations)

@@ -149,8 +149,12 @@ TEST_F(TArchiveDialogs, ArchiverOptionsAndBoundsComeFromAndGoToTheProjectFile)
         Click(dlg->rbCheminComplet);
         Click(dlg->cbCreerCopie);
         Click(dlg->rbNouvDossier);
+        EXPECT_TRUE(dlg->cbMarqueArchive->isChecked());
+        Click(dlg->cbMarqueArchive);
         dlg->EcritOptions();
     }
+    // The mark option unchecked comes back unchecked.
+    EXPECT_FALSE(Archiver()->cbMarqueArchive->isChecked());
     TIniFile ini(Projet);
     const TOptArchivage o = LitOptArchivage(ini);
     EXPECT_EQ(o.OptChemin, 2);
@@ -224,6 +228,27 @@ TEST_F(TArchiveDialogs, ArchiverOkMakesTheCopyAndMovesTheListCheckToIt)
     ASSERT_EQ(list.Paths.size(), 3u);
     EXPECT_EQ(list.Paths[2], Dir.Path("MOTEUR1/moteur.pja"));
     EXPECT_EQ(list.Checked, 2);
+}
+
+TEST_F(TArchiveDialogs, ArchiverRefusesAZipNameThatCannotBeAFileBeforeAnything)
+{
+    auto dlg = Archiver();
+    Click(dlg->cbCreerZip);
+    std::filesystem::create_directories(Dir.Path("MOTEUR1"));
+    for (const std::string& name : {std::string(), Dir.Path("MOTEUR")}) {
+        dlg->edNomZip->setText(QString::fromStdString(name));
+        Click(dlg->btnOk);
+    }
+    ASSERT_EQ(Messages.size(), 2);
+    EXPECT_EQ(Messages[0].toStdString(), "Le nom du fichier ZIP est vide : indiquez le fichier à créer.");
+    EXPECT_EQ(Messages[1].toStdString(),
+              "Le nom du fichier ZIP " + Dir.Path("MOTEUR") + " est celui d'un dossier : choisissez le nom d'un fichier.");
+    // Nothing asked, made or marked; the dialog stays for another name.
+    EXPECT_TRUE(Asked.isEmpty());
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(dlg->Fait);
+    EXPECT_FALSE(Dir.Exists("MOTEUR1/moteur.pja"));
+    EXPECT_FALSE(EstArchive(TIniFile(Projet)));
 }
 
 TEST_F(TArchiveDialogs, ArchiverCopyKeepsTheCheckWhereItWas)

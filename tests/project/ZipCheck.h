@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/fsuid.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
@@ -121,6 +122,16 @@ inline std::map<std::string, TPyEntry> PyRead(const std::string& archive, bool* 
     if (!*ok)
         ADD_FAILURE() << out.substr(0, 2000);
     return entries;
+}
+
+// The names of the files under `dir`, as bytes, relative to it.
+inline std::set<std::string> FilesUnder(const std::string& dir)
+{
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        if (e.is_regular_file())
+            names.insert(e.path().string().substr(dir.size() + 1));
+    return names;
 }
 
 inline bool UnzipTest(const std::string& archive)
@@ -243,11 +254,13 @@ inline void CheckHeaders(const TRawArchive& raw)
         EXPECT_EQ(e.CrcL, e.CrcC);
         EXPECT_EQ(e.CommentC, 0);
         EXPECT_EQ(e.Internal, 0);
-        EXPECT_EQ(e.External, 0u);
+        // Made on Unix: a regular file's mode in the high half.
+        EXPECT_EQ(e.MadeBy, e.Zip64 ? 0x32D : 0x31E);
+        EXPECT_EQ((e.External >> 16) & S_IFMT, unsigned(S_IFREG));
+        EXPECT_EQ(e.External & 0xFFFE, 0u);
         if (!e.Zip64) {
             EXPECT_EQ(e.NeededL, 20);
             EXPECT_EQ(e.NeededC, 20);
-            EXPECT_EQ(e.MadeBy, 0);
             EXPECT_EQ(e.ExtraL, 0);
             EXPECT_EQ(e.ExtraC, 0);
             EXPECT_EQ(e.CompL, e.CompC);

@@ -5,6 +5,7 @@
 #include "build/U_ErrPresets.h"
 #include "controls/Nommage.h"
 #include "editor/UC_DessinStyles.h"
+#include "platform/DesktopHelpers.h"
 #include "platform/Help.h"
 #include "platform/QtText.h"
 
@@ -384,6 +385,10 @@ void TEcrCfgDlg::CreeFacilites(QWidget* page)
     va->addWidget(attention);
     va->addWidget(chkAssoPja);
     va->addWidget(chkRaccourci);
+    lblAssistants = Nomme(new QLabel(gbAsso), "lblAssistants");
+    lblAssistants->setWordWrap(true);
+    lblAssistants->hide();
+    va->addWidget(lblAssistants);
     v->addWidget(gbAsso);
 
     auto* gbBak = new QGroupBox(QStringLiteral(" Sauvegarde automatique "), page);
@@ -420,6 +425,13 @@ void TEcrCfgDlg::CreeFacilites(QWidget* page)
     // Only the user's clicks act on the desktop, not the state shown on load.
     connect(chkAssoPja, &QCheckBox::clicked, this, &TEcrCfgDlg::AssocieClick);
     connect(chkRaccourci, &QCheckBox::clicked, this, &TEcrCfgDlg::RaccourciClick);
+    connect(&TAssistantsBureau::Instance(), &TAssistantsBureau::SansReponse, this, [this](const QString& nom) {
+        const QString ligne = QStringLiteral("« %1 » n'a pas répondu à temps et a été arrêté : le bureau ne verra "
+                                             "peut-être le changement qu'après sa prochaine mise à jour.")
+                                  .arg(nom);
+        lblAssistants->setText(lblAssistants->text().isEmpty() ? ligne : lblAssistants->text() + u'\n' + ligne);
+        lblAssistants->show();
+    });
 }
 
 // ---- Options in and out -------------------------------------------------------

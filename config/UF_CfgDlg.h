@@ -115,6 +115,8 @@ public:
     // Facilités
     QCheckBox* chkAssoPja;
     QCheckBox* chkRaccourci;
+    // Says when a helper of the desktop did not answer (hidden otherwise).
+    QLabel* lblAssistants;
     QCheckBox* EnableBak;
     QLabel* lblDelaiBak;
     QSpinBox* DelaiBak;
@@ -159,6 +161,7 @@ private:
     void AssocieClick();
     void RaccourciClick();
     void MontreEtatBureau();
+    void LanceAssistants(TAssistants assistants);
 
     bool Exec(QDialog& dlg);
     void Erreur(const QString& text);

@@ -4,6 +4,7 @@
 #include "app/UF_CfgOutil.h"
 #include "build/U_ErrPresets.h"
 #include "editor/UF_CfgFich.h"
+#include "platform/DesktopHelpers.h"
 #include "platform/QtText.h"
 
 #include <QCheckBox>
@@ -324,10 +325,21 @@ void TEcrCfgDlg::MontreEtatBureau()
     chkRaccourci->setChecked(RaccourciPresent(Xdg, exe));
 }
 
+void TEcrCfgDlg::LanceAssistants(TAssistants assistants)
+{
+    // The message is about the last action only.
+    lblAssistants->clear();
+    lblAssistants->hide();
+    TAssistantsBureau::Instance().Lance(std::move(assistants));
+}
+
 void TEcrCfgDlg::AssocieClick()
 {
     const std::string& exe = Cfg_.ExePath();
-    const std::string faute = chkAssoPja->isChecked() ? AssocieProjets(Xdg, exe) : DissocieProjets(Xdg, exe);
+    TAssistants assistants;
+    const std::string faute =
+        chkAssoPja->isChecked() ? AssocieProjets(Xdg, exe, assistants) : DissocieProjets(Xdg, exe, assistants);
+    LanceAssistants(std::move(assistants));
     if (!faute.empty())
         Erreur(QString::fromUtf8(faute.data(), qsizetype(faute.size())));
     // The box tells what the desktop now holds, also after a failure.
@@ -337,7 +349,10 @@ void TEcrCfgDlg::AssocieClick()
 void TEcrCfgDlg::RaccourciClick()
 {
     const std::string& exe = Cfg_.ExePath();
-    const std::string faute = chkRaccourci->isChecked() ? CreeRaccourci(Xdg, exe) : SupprimeRaccourci(Xdg, exe);
+    TAssistants assistants;
+    const std::string faute =
+        chkRaccourci->isChecked() ? CreeRaccourci(Xdg, exe, assistants) : SupprimeRaccourci(Xdg, exe);
+    LanceAssistants(std::move(assistants));
     if (!faute.empty())
         Erreur(QString::fromUtf8(faute.data(), qsizetype(faute.size())));
     MontreEtatBureau();

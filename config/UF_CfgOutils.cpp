@@ -10,6 +10,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QStringList>
 
 namespace kep {
 
@@ -25,12 +26,12 @@ int TEcrCfg::ExeOutil(int index)
         return OutilDejaLance;
     const QDate today = QDate::currentDate();
     const TMotsOutil mots = MotsOutil(NomProjet, FichierEdite, today.day(), today.month(), today.year());
-    const auto expand = [&mots](const std::string& text) {
-        const std::string utf8 = ExpandeMotsOutil(AnsiToUtf8(text), mots);
-        return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-    };
+    const auto fromUtf8 = [](const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); };
+    QStringList args;
+    for (const std::string& word : ParametresOutil(AnsiToUtf8(outil.Parm), mots))
+        args << fromUtf8(word);
     qint64 pid = 0;
-    const int code = ShellOpen(prog, expand(outil.Parm), expand(outil.Rep), &pid);
+    const int code = ShellOpen(prog, args, fromUtf8(ExpandeMotsOutil(AnsiToUtf8(outil.Rep), mots)), &pid);
     if (code > 32) {
         outil.Instance = pid;
     } else if (const QString text = ShellErrorText(code); !text.isEmpty()) {

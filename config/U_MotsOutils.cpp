@@ -1,5 +1,7 @@
 #include "config/U_MotsOutils.h"
 
+#include "launcher/CommandLine.h"
+
 #include <cstdio>
 
 namespace kep {
@@ -78,6 +80,14 @@ std::string ExpandeMotsOutil(std::string_view text, const TMotsOutil& mots)
             out += text[i++];
     }
     return out;
+}
+
+std::vector<std::string> ParametresOutil(std::string_view text, const TMotsOutil& mots)
+{
+    std::vector<std::string> words = SplitCommandLine(text);
+    for (std::string& w : words)
+        w = ExpandeMotsOutil(w, mots);
+    return words;
 }
 
 } // namespace kep

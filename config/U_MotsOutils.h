@@ -4,6 +4,7 @@
 // in the editor when the tool starts.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kep {
 
@@ -24,5 +25,11 @@ TMotsOutil MotsOutil(const std::string& projectFile, const std::string& editFile
 // copied. Keywords are tried in a fixed order and compared exactly, so
 // "%EditNameX" gives the file's name then "X", and "%editname" stays.
 std::string ExpandeMotsOutil(std::string_view text, const TMotsOutil& mots);
+
+// A tool's parameters as the program receives them: the text is first cut
+// into words by the shell's quoting rules (nothing expanded), then the
+// keywords are expanded inside each word, so that a value is always passed
+// whole, whatever quotes, backslashes or spaces it holds.
+std::vector<std::string> ParametresOutil(std::string_view text, const TMotsOutil& mots);
 
 } // namespace kep

@@ -7,21 +7,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace kep {
 
@@ -200,68 +192,16 @@ std::string FindOnPath(const std::string& name)
     return {};
 }
 
-// Runs a helper of the desktop, when installed, with the user's folders of
-// `dirs` and no output, and waits for it. Its failure changes nothing for us:
-// the files it reads are already written.
-void RunQuietly(const TXdgDirs& dirs, const std::vector<std::string>& argv)
+// A helper of the desktop, when installed, to run over the user's folders
+// of `dirs`.
+void AddHelper(TAssistants& helpers, const TXdgDirs& dirs, std::vector<std::string> argv)
 {
-    const std::string program = FindOnPath(argv.front());
+    std::string program = FindOnPath(argv.front());
     if (program.empty())
         return;
-    std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e) {
-        const std::string_view v(*e);
-        if (!v.starts_with("HOME=") && !v.starts_with("XDG_CONFIG_HOME=") && !v.starts_with("XDG_DATA_HOME="))
-            env.emplace_back(v);
-    }
-    env.push_back("HOME=" + dirs.Home);
-    env.push_back("XDG_CONFIG_HOME=" + dirs.ConfigHome);
-    env.push_back("XDG_DATA_HOME=" + dirs.DataHome);
-    std::vector<char*> envp, args;
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argCopy = argv;
-    for (auto& a : argCopy)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, args.data(), envp.data());
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return;
-
-    // A helper stuck on a missing session bus must not hang the caller.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    for (;;) {
-        int status = 0;
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid || (r < 0 && errno != EINTR))
-            return;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    argv.front() = std::move(program);
+    helpers.push_back({std::move(argv),
+                       {"HOME=" + dirs.Home, "XDG_CONFIG_HOME=" + dirs.ConfigHome, "XDG_DATA_HOME=" + dirs.DataHome}});
 }
 
 std::string IconPath(const TXdgDirs& dirs)
@@ -293,7 +233,15 @@ std::string MimePackage()
 )";
 }
 
-std::string ApplicationEntry(const std::string& exePath, const std::string& editor)
+// The key that marks an entry as the association's own, and what it holds:
+// what the association did besides writing the entry, to undo with it.
+constexpr std::string_view CleMarque = "X-KEP-Association";
+constexpr std::string_view FaitIcone = "icone";       // made the icon
+constexpr std::string_view FaitMimeapps = "mimeapps"; // made mimeapps.list
+constexpr std::string_view FaitRefus = "refus";       // took the entry from the removed associations
+
+std::string ApplicationEntry(const std::string& exePath, const std::string& editor,
+                             const std::vector<std::string>& done)
 {
     std::string e = "[Desktop Entry]\n"
                     "Type=Application\n"
@@ -311,7 +259,8 @@ std::string ApplicationEntry(const std::string& exePath, const std::string& edit
         "MimeType=" +
         TypeMimeProjet +
         ";\n"
-        "Categories=Development;IDE;\n";
+        "Categories=Development;IDE;\n" +
+        std::string(CleMarque) + "=" + JoinList(done, true) + "\n";
     if (!editor.empty())
         e += "Actions=Editer;\n"
              "\n"
@@ -354,21 +303,67 @@ std::string ReadMimeapps(const std::string& path, std::string& text, bool& exist
     return {};
 }
 
-std::string AssociateInMimeapps(const TXdgDirs& dirs)
+std::string ApplicationsDir(const TXdgDirs& dirs)
 {
-    const std::string path = dirs.ConfigHome + "/mimeapps.list";
-    std::string text;
-    bool existed = false;
-    std::string err = ReadMimeapps(path, text, existed);
-    if (!err.empty())
-        return err;
-    const std::string updated = MimeappsWithDefault(text, TypeMimeProjet, NomEntreeBureau);
-    if (existed && updated == text)
-        return {};
-    return Write(path, updated);
+    return dirs.DataHome + "/applications";
 }
 
-std::string DissociateInMimeapps(const TXdgDirs& dirs)
+// An entry the association wrote, with what it did besides.
+bool OurEntry(const std::string& path, std::vector<std::string>* done = nullptr)
+{
+    std::string text, value;
+    if (!ReadEntry(path, text) || !EntryValue(text, "Desktop Entry", CleMarque, value))
+        return false;
+    if (done)
+        *done = SplitList(value, ';');
+    return true;
+}
+
+// The names the entry may take: "kep.desktop" unless another program has it.
+constexpr int NbNomsEntree = 100;
+
+std::string EntryId(int n)
+{
+    return n == 0 ? std::string(NomEntreeBureau)
+                  : "kep-projets" + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".desktop";
+}
+
+bool IsEntryName(const std::string& id)
+{
+    for (int n = 0; n < NbNomsEntree; ++n)
+        if (id == EntryId(n))
+            return true;
+    return false;
+}
+
+// The id of the association's entry in the user's folder, empty when there is none.
+std::string OurEntryId(const TXdgDirs& dirs)
+{
+    for (int n = 0; n < NbNomsEntree; ++n)
+        if (OurEntry(ApplicationsDir(dirs) + "/" + EntryId(n)))
+            return EntryId(n);
+    return {};
+}
+
+// An id that no folder of applications holds, so that the entry neither
+// replaces nor hides another program's.
+std::string FreeEntryId(const TXdgDirs& dirs)
+{
+    std::vector<std::string> folders{ApplicationsDir(dirs)};
+    for (const auto& d : dirs.DataDirs)
+        folders.push_back(d + "/applications");
+    for (int n = 0; n < NbNomsEntree; ++n) {
+        const std::string id = EntryId(n);
+        if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return Exists(f + "/" + id); }))
+            return id;
+    }
+    return {};
+}
+
+// KEP's entries out of the lists of the type: the association's and any
+// other that starts this program; the user's refusal of ours back.
+std::string DissociateInMimeapps(const TXdgDirs& dirs, const std::string& exePath, const std::string& id,
+                                 bool refused, bool created)
 {
     const std::string path = dirs.ConfigHome + "/mimeapps.list";
     std::string text;
@@ -376,22 +371,18 @@ std::string DissociateInMimeapps(const TXdgDirs& dirs)
     std::string err = ReadMimeapps(path, text, existed);
     if (!err.empty() || !existed)
         return err;
-    const std::string updated = MimeappsWithoutApplication(text, TypeMimeProjet, NomEntreeBureau);
+    std::string updated = text;
+    for (const auto& other : MimeappsApplications(text, TypeMimeProjet)) {
+        // A name of ours whose entry is gone is left over from an association.
+        const std::string installed = InstalledEntry(dirs, other);
+        if (other == id || StartsProgram(installed, exePath) || (installed.empty() && IsEntryName(other)))
+            updated = MimeappsWithoutApplication(updated, TypeMimeProjet, other);
+    }
+    if (refused && !id.empty())
+        updated = MimeappsWithRefused(updated, TypeMimeProjet, id);
+    if (created && updated.find_first_not_of(" \t\r\n") == std::string::npos)
+        return Remove(path);
     return updated == text ? std::string() : Write(path, updated);
-}
-
-// The entry is KEP's association: it starts this program or opens projects.
-bool IsOurApplicationEntry(const std::string& path, const std::string& exePath)
-{
-    std::string text, types;
-    if (!ReadEntry(path, text))
-        return false;
-    if (StartsProgram(path, exePath))
-        return true;
-    if (!EntryValue(text, "Desktop Entry", "MimeType", types))
-        return false;
-    const auto list = SplitList(types, ';');
-    return std::find(list.begin(), list.end(), TypeMimeProjet) != list.end();
 }
 
 // The first desktop entry of the desktop folder starting this program.
@@ -463,58 +454,103 @@ TXdgDirs TXdgDirs::UnderHome(const std::string& home)
     return dirs;
 }
 
-std::string AssocieProjets(const TXdgDirs& dirs, const std::string& exePath)
+std::string AssocieProjets(const TXdgDirs& dirs, const std::string& exePath, TAssistants& assistants)
 {
-    std::string err = WriteIcon(dirs);
+    // Ours again, keeping what the first association did; else a new one
+    // under a name no other program uses.
+    std::vector<std::string> done;
+    std::string id = OurEntryId(dirs);
+    if (!id.empty())
+        OurEntry(ApplicationsDir(dirs) + "/" + id, &done);
+    else
+        id = FreeEntryId(dirs);
+    if (id.empty())
+        return "Aucun nom libre pour l'entrée de KEP dans " + ApplicationsDir(dirs);
+    const auto note = [&done](std::string_view what) {
+        if (std::find(done.begin(), done.end(), what) == done.end())
+            done.emplace_back(what);
+    };
+
+    const std::string mimeapps = dirs.ConfigHome + "/mimeapps.list";
+    std::string text;
+    bool existed = false;
+    std::string err = ReadMimeapps(mimeapps, text, existed);
     if (!err.empty())
         return err;
+    if (!existed)
+        note(FaitMimeapps);
+    if (MimeappsRefuses(text, TypeMimeProjet, id))
+        note(FaitRefus);
+    const bool newIcon = !Exists(IconPath(dirs));
+    if (newIcon)
+        note(FaitIcone);
+    err = WriteIcon(dirs);
+    if (!err.empty())
+        return err;
+
     const std::string package = dirs.DataHome + "/mime/packages/" + std::string(NomPaquetMime);
-    const std::string entry = dirs.DataHome + "/applications/" + NomEntreeBureau;
+    const std::string entry = ApplicationsDir(dirs) + "/" + id;
     const TSavedFile savedPackage(package), savedEntry(entry);
     err = Write(package, MimePackage());
     if (err.empty()) {
-        err = Write(entry, ApplicationEntry(exePath, CommandeEditeurTexte(dirs)));
+        err = Write(entry, ApplicationEntry(exePath, CommandeEditeurTexte(dirs), done));
         if (err.empty()) {
-            err = AssociateInMimeapps(dirs);
+            const std::string updated = MimeappsWithDefault(text, TypeMimeProjet, id);
+            if (!existed || updated != text)
+                err = Write(mimeapps, updated);
             if (!err.empty())
                 savedEntry.Restore();
         }
         if (!err.empty())
             savedPackage.Restore();
     }
-    if (!err.empty())
+    if (!err.empty()) {
+        if (newIcon)
+            ::unlink(IconPath(dirs).c_str());
         return err;
-    RunQuietly(dirs, {"update-mime-database", dirs.DataHome + "/mime"});
-    RunQuietly(dirs, {"update-desktop-database", dirs.DataHome + "/applications"});
+    }
+    AddHelper(assistants, dirs, {"update-mime-database", dirs.DataHome + "/mime"});
+    AddHelper(assistants, dirs, {"update-desktop-database", ApplicationsDir(dirs)});
     return {};
 }
 
-std::string DissocieProjets(const TXdgDirs& dirs, const std::string& exePath)
+std::string DissocieProjets(const TXdgDirs& dirs, const std::string& exePath, TAssistants& assistants)
 {
+    std::vector<std::string> done;
+    const std::string id = OurEntryId(dirs);
+    const std::string entry = id.empty() ? std::string() : ApplicationsDir(dirs) + "/" + id;
+    if (!entry.empty())
+        OurEntry(entry, &done);
+    const auto did = [&done](std::string_view what) { return std::find(done.begin(), done.end(), what) != done.end(); };
+
     // The default first: should it fail, the association is still whole.
-    std::string err = DissociateInMimeapps(dirs);
+    std::string err = DissociateInMimeapps(dirs, exePath, id, did(FaitRefus), did(FaitMimeapps));
     if (!err.empty())
         return err;
-    const std::string entry = dirs.DataHome + "/applications/" + NomEntreeBureau;
     bool entryGone = false, packageGone = false;
-    if (IsOurApplicationEntry(entry, exePath))
+    if (!entry.empty())
         err = Remove(entry, &entryGone);
     if (err.empty())
         err = Remove(dirs.DataHome + "/mime/packages/" + std::string(NomPaquetMime), &packageGone);
+    // The icon it made, unless the launcher on the desktop shows it too.
+    std::string icon;
+    if (err.empty() && did(FaitIcone) && FindLauncher(dirs, exePath).empty() && ReadWholeFile(IconPath(dirs), icon) &&
+        icon == IconeSvg)
+        err = Remove(IconPath(dirs));
     if (packageGone)
-        RunQuietly(dirs, {"update-mime-database", dirs.DataHome + "/mime"});
+        AddHelper(assistants, dirs, {"update-mime-database", dirs.DataHome + "/mime"});
     if (entryGone)
-        RunQuietly(dirs, {"update-desktop-database", dirs.DataHome + "/applications"});
+        AddHelper(assistants, dirs, {"update-desktop-database", ApplicationsDir(dirs)});
     return err;
 }
 
 bool ProjetsAssocies(const TXdgDirs& dirs, const std::string& exePath)
 {
     const auto [id, path] = DefaultApplication(dirs, TypeMimeProjet, [](const std::string&, const std::string&) { return true; });
-    return id == NomEntreeBureau && StartsProgram(path, exePath);
+    return !path.empty() && StartsProgram(path, exePath);
 }
 
-std::string CreeRaccourci(const TXdgDirs& dirs, const std::string& exePath)
+std::string CreeRaccourci(const TXdgDirs& dirs, const std::string& exePath, TAssistants& assistants)
 {
     std::string err = MakeFolder(dirs.Desktop);
     if (err.empty())
@@ -539,7 +575,7 @@ std::string CreeRaccourci(const TXdgDirs& dirs, const std::string& exePath)
     // Desktops start only launchers that may be executed.
     if (::chmod(path.c_str(), 0755) != 0)
         return "Impossible de rendre exécutable " + path + " : " + std::strerror(errno);
-    RunQuietly(dirs, {"gio", "set", path, "metadata::trusted", "true"});
+    AddHelper(assistants, dirs, {"gio", "set", path, "metadata::trusted", "true"});
     return {};
 }
 
@@ -559,8 +595,8 @@ std::string CommandeEditeurTexte(const TXdgDirs& dirs)
     std::string command;
     DefaultApplication(dirs, "text/plain", [&](const std::string& id, const std::string& path) {
         std::string text, exec;
-        if (id == NomEntreeBureau || !ReadEntry(path, text) || !EntryValue(text, "Desktop Entry", "Exec", exec) ||
-            ExecArgs(exec).empty())
+        if (id == NomEntreeBureau || OurEntry(path) || !ReadEntry(path, text) ||
+            !EntryValue(text, "Desktop Entry", "Exec", exec) || ExecArgs(exec).empty())
             return false;
         command = WithFileCode(exec);
         return true;

@@ -33,19 +33,38 @@ struct TXdgDirs {
 inline constexpr const char* TypeMimeProjet = "application/x-kep-projet";
 inline constexpr const char* NomEntreeBureau = "kep.desktop";
 
+// A program of the desktop to run after a change (the databases it keeps
+// of MIME types and entries): its full path and arguments, and the
+// variables it takes on top of the caller's environment. Its failure
+// changes nothing for KEP: the files it reads are already written.
+struct TAssistantBureau {
+    std::vector<std::string> Args;
+    std::vector<std::string> Env; // "NAME=value"
+};
+using TAssistants = std::vector<TAssistantBureau>;
+
+// The functions below change the files at once and append the installed
+// helpers to run afterwards to `assistants`; running them is the caller's,
+// which must not wait on them (one stuck on a missing session bus would
+// hold it).
+
 // ".pja" association: the MIME package, KEP's application entry with that
 // type and the "Editer" action, and KEP as the type's default application.
-// Empty on success, else a French message saying what failed.
-std::string AssocieProjets(const TXdgDirs& dirs, const std::string& exePath);
-// Removes all three; entries that other programs wrote stay.
-std::string DissocieProjets(const TXdgDirs& dirs, const std::string& exePath);
-// True when the default application of the type is KEP's entry and that
-// entry starts this program.
+// An entry of that name that KEP did not write stays as it is: KEP's then
+// takes another name. Empty on success, else a French message saying what
+// failed.
+std::string AssocieProjets(const TXdgDirs& dirs, const std::string& exePath, TAssistants& assistants);
+// Undoes it: removes what the association wrote or created (KEP's entry,
+// the package, the icon, a mimeapps.list that it made and that is empty
+// again) and puts back the user's refusal of KEP's entry for the type.
+// Entries that other programs wrote stay.
+std::string DissocieProjets(const TXdgDirs& dirs, const std::string& exePath, TAssistants& assistants);
+// True when the default application of the type starts this program.
 bool ProjetsAssocies(const TXdgDirs& dirs, const std::string& exePath);
 
 // The desktop launcher "kep.desktop" starting this program in the documents
 // folder. Empty on success, else a French message.
-std::string CreeRaccourci(const TXdgDirs& dirs, const std::string& exePath);
+std::string CreeRaccourci(const TXdgDirs& dirs, const std::string& exePath, TAssistants& assistants);
 // Removes the first desktop entry of the desktop folder that starts this program.
 std::string SupprimeRaccourci(const TXdgDirs& dirs, const std::string& exePath);
 bool RaccourciPresent(const TXdgDirs& dirs, const std::string& exePath);

@@ -1,6 +1,8 @@
 #include "platform/HelpWindow.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -50,7 +52,7 @@ void THelpWindow::RaiseIfShown()
 }
 
 THelpWindow::THelpWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Window), Owner_(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Aide KEP"));
@@ -82,9 +84,51 @@ void THelpWindow::ShowTopic(const QString& fallbackTitle, const QString& html, c
 {
     const QString title = kep::HelpTopicTitle(html);
     Show({title.isEmpty() ? fallbackTitle : title, html, folders}, !Current_.Html.isEmpty());
+    FollowModal();
     show();
     raise();
     activateWindow();
+}
+
+void THelpWindow::FollowModal()
+{
+    // A modal dialog blocks every window that is not its own: help asked
+    // for from it would show but take no click or key until it closes.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == this)
+        return;
+    if (modal != parentWidget())
+        MoveUnder(modal);
+    modal->installEventFilter(this);
+}
+
+void THelpWindow::MoveUnder(QWidget* parent)
+{
+    const QRect place = geometry();
+    const bool shown = isVisible();
+    setParent(parent, windowFlags());
+    setGeometry(place);
+    if (shown)
+        show();
+}
+
+bool THelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The dialog closes: the help stays open, under the dialog still modal
+    // below it or else under its owner, so that it does not go with it.
+    if (event->type() == QEvent::Hide && watched == parentWidget()) {
+        watched->removeEventFilter(this);
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != watched && modal != this) {
+            MoveUnder(modal);
+            modal->installEventFilter(this);
+        } else {
+            if (Owner_ == watched)
+                Owner_ = parentWidget()->parentWidget() ? parentWidget()->parentWidget()->window() : nullptr;
+            MoveUnder(Owner_);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void THelpWindow::Show(const TPage& page, bool remember)

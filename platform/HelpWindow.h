@@ -3,6 +3,7 @@
 // the topic's own title. Links to other topics of the same help file are
 // followed, "Précédent" goes back and "Sommaire" shows the contents. Escape
 // closes it.
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -39,11 +40,19 @@ private:
         QStringList Folders;
     };
     explicit THelpWindow(QWidget* parent);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Goes under the modal dialog open now, if any, so that it is not
+    // blocked with the rest of the program.
+    void FollowModal();
+    void MoveUnder(QWidget* parent);
     void Show(const TPage& page, bool remember);
     // A topic file of the current help file by name; empty when absent.
     QString ReadTopic(const QString& name) const;
 
     QTextBrowser* Browser_ = nullptr;
+    // The window it was made for, which it returns under when the dialog
+    // it followed closes.
+    QPointer<QWidget> Owner_;
     TPage Current_;
     std::vector<TPage> History_;
 };

@@ -42,8 +42,8 @@ std::vector<std::string> ApplicationDirs(const TXdgDirs& dirs)
     return out;
 }
 
-// The installed file of a desktop id, empty when none is (a hidden entry
-// hides those of lower folders too).
+} // namespace
+
 std::string InstalledEntry(const TXdgDirs& dirs, std::string_view id)
 {
     for (const auto& dir : ApplicationDirs(dirs)) {
@@ -57,6 +57,8 @@ std::string InstalledEntry(const TXdgDirs& dirs, std::string_view id)
     }
     return {};
 }
+
+namespace {
 
 // The lines of a file, edited one by one so that the others stay byte for
 // byte.
@@ -282,6 +284,39 @@ std::string MimeappsWithoutApplication(std::string_view text, std::string_view t
     EditList(lines, SectionAjouts, type, drop, emptied);
     DropEmptiedGroups(lines, emptied);
     return JoinLines(lines);
+}
+
+std::string MimeappsWithRefused(std::string_view text, std::string_view type, std::string_view id)
+{
+    auto lines = SplitLines(text);
+    std::vector<std::size_t> emptied;
+    const auto refuse = [&](std::vector<std::string>& list) {
+        if (std::find(list.begin(), list.end(), id) == list.end())
+            list.insert(list.begin(), std::string(id));
+    };
+    if (!EditList(lines, SectionRetraits, type, refuse, emptied))
+        InsertKey(lines, SectionRetraits, std::string(type) + "=" + std::string(id) + ";");
+    return JoinLines(lines);
+}
+
+bool MimeappsRefuses(std::string_view text, std::string_view type, std::string_view id)
+{
+    std::vector<std::string> list;
+    return ListOf(SplitLines(text), SectionRetraits, type, list) && std::find(list.begin(), list.end(), id) != list.end();
+}
+
+std::vector<std::string> MimeappsApplications(std::string_view text, std::string_view type)
+{
+    const auto lines = SplitLines(text);
+    std::vector<std::string> ids;
+    for (const auto section : {SectionDefauts, SectionAjouts}) {
+        std::vector<std::string> list;
+        ListOf(lines, section, type, list);
+        for (auto& id : list)
+            if (std::find(ids.begin(), ids.end(), id) == ids.end())
+                ids.push_back(std::move(id));
+    }
+    return ids;
 }
 
 std::pair<std::string, std::string> DefaultApplication(

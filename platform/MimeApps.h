@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kep::desktop_detail {
 
@@ -17,6 +18,16 @@ std::string MimeappsWithDefault(std::string_view text, std::string_view type, st
 // The text without `id` among the default and the added applications of
 // `type`; a group only its lines made, at the end, goes with them.
 std::string MimeappsWithoutApplication(std::string_view text, std::string_view type, std::string_view id);
+// The text with `id` back among the removed applications of `type`.
+std::string MimeappsWithRefused(std::string_view text, std::string_view type, std::string_view id);
+// `id` is among the removed applications of `type`.
+bool MimeappsRefuses(std::string_view text, std::string_view type, std::string_view id);
+// The ids among the default and the added applications of `type`.
+std::vector<std::string> MimeappsApplications(std::string_view text, std::string_view type);
+
+// The installed file of a desktop id, empty when none is (a hidden entry
+// hides those of lower folders too).
+std::string InstalledEntry(const TXdgDirs& dirs, std::string_view id);
 
 // The default application of a type: the first installed one that
 // `accept` takes among the default ids of the mimeapps.list files, in their

@@ -13,6 +13,14 @@ namespace kep {
 
 int ShellOpen(const QString& file, const QString& parameters, const QString& folder, qint64* pid)
 {
+    QStringList args;
+    for (const std::string& w : SplitCommandLine(parameters.toUtf8().toStdString()))
+        args << QString::fromUtf8(w.data(), qsizetype(w.size()));
+    return ShellOpen(file, args, folder, pid);
+}
+
+int ShellOpen(const QString& file, const QStringList& arguments, const QString& folder, qint64* pid)
+{
     if (file.isEmpty())
         return ShellFileNotFound;
     QFileInfo fi(file);
@@ -26,12 +34,8 @@ int ShellOpen(const QString& file, const QString& parameters, const QString& fol
     // The program would start elsewhere than asked, or not at all.
     if (!folder.isEmpty() && !QFileInfo(folder).isDir())
         return ShellPathNotFound;
-    if (fi.isFile() && fi.isExecutable()) {
-        QStringList args;
-        for (const std::string& w : SplitCommandLine(parameters.toUtf8().toStdString()))
-            args << QString::fromUtf8(w.data(), qsizetype(w.size()));
-        return QProcess::startDetached(fi.absoluteFilePath(), args, folder, pid) ? ShellOk : ShellBadFormat;
-    }
+    if (fi.isFile() && fi.isExecutable())
+        return QProcess::startDetached(fi.absoluteFilePath(), arguments, folder, pid) ? ShellOk : ShellBadFormat;
     if (!fi.isReadable())
         return ShellAccessDenied;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath())) ? ShellOk : ShellNoAssociation;

@@ -3,6 +3,7 @@
 // opens with the application the desktop associates with it. Failures come
 // back as the small codes the callers show messages for.
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -23,6 +24,9 @@ enum : int {
 // keeps the current folder. A bare program name is looked for on the PATH.
 // `pid` receives the started program's process, when one was started.
 int ShellOpen(const QString& file, const QString& parameters = {}, const QString& folder = {},
+              qint64* pid = nullptr);
+// The same with the arguments already apart, each passed as it is.
+int ShellOpen(const QString& file, const QStringList& arguments, const QString& folder = {},
               qint64* pid = nullptr);
 
 // The message of a failure code (English, as the system gives them); empty

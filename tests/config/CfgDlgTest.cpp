@@ -6,6 +6,7 @@
 #include "config/UF_CfgDlg.h"
 #include "config/U_KepFile.h"
 #include "editor/UF_CfgFich.h"
+#include "platform/DesktopHelpers.h"
 #include "platform/DesktopIntegration.h"
 #include "platform/QtText.h"
 
@@ -20,10 +21,13 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <deque>
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace kep;
 
@@ -597,4 +601,47 @@ TEST_F(CfgDlg, TheDesktopBoxesActAtOnceAndShowTheRealState)
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_FALSE(D().chkAssoPja->isChecked());
     EXPECT_FALSE(ProjetsAssocies(xdg, exe));
+}
+
+TEST_F(CfgDlg, AHelperThatHangsNeitherHoldsTheDialogNorLivesOn)
+{
+    // A desktop helper stuck for good, first on the PATH; whatever happens,
+    // it does not outlive the test.
+    const std::string pidFile = dir_.Path("helper.pid");
+    const std::string helper =
+        dir_.Write("fake/update-desktop-database", "#!/bin/sh\necho $$ > '" + pidFile + "'\nexec sleep 600\n");
+    ASSERT_EQ(chmod(helper.c_str(), 0755), 0);
+    TAssistantsBureau& helpers = TAssistantsBureau::Instance();
+    struct TRestore {
+        std::string Path, PidFile;
+        int Delai;
+        ~TRestore()
+        {
+            setenv("PATH", Path.c_str(), 1);
+            TAssistantsBureau::Instance().Delai = Delai;
+            std::string pid;
+            if (ReadWholeFile(PidFile, pid) && std::atoi(pid.c_str()) > 0)
+                kill(std::atoi(pid.c_str()), SIGKILL);
+        }
+    } restore{std::getenv("PATH"), pidFile, helpers.Delai};
+    setenv("PATH", (dir_.Path("fake") + ":" + restore.Path).c_str(), 1);
+    helpers.Delai = 1000;
+
+    Open();
+    D().chkAssoPja->click();
+    // The association is made and the dialog answers while the helper runs.
+    EXPECT_TRUE(ProjetsAssocies(D().Xdg, dir_.Path("bin/kep")));
+    EXPECT_TRUE(helpers.Occupe());
+    EXPECT_TRUE(D().lblAssistants->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dir_.Read("helper.pid").empty(); }, 10000));
+    const int pid = std::atoi(dir_.Read("helper.pid").c_str());
+    EXPECT_EQ(kill(pid, 0), 0);
+    // Stopped after its time, and the dialog says so.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !helpers.Occupe(); }, 10000));
+    EXPECT_FALSE(D().lblAssistants->isHidden());
+    EXPECT_EQ(D().lblAssistants->text(),
+              QStringLiteral("« update-desktop-database » n'a pas répondu à temps et a été arrêté : le bureau ne "
+                             "verra peut-être le changement qu'après sa prochaine mise à jour."));
+    EXPECT_NE(kill(pid, 0), 0);
+    EXPECT_TRUE(Errors.empty());
 }

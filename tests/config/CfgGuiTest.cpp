@@ -9,7 +9,10 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace kep;
 
@@ -165,6 +168,39 @@ TEST_F(TCfgEnv, UnwritableOptionFileIsReported)
     EXPECT_FALSE(cfg.SauveOptionsKEP());
     ASSERT_EQ(calls.Errors.size(), 1u);
     EXPECT_TRUE(calls.Errors[0].startsWith(QStringLiteral("Impossible d'enregistrer les options")));
+}
+
+TEST_F(TCfgEnv, AToolReceivesEachNameWholeWhateverItHolds)
+{
+    // The tool writes its folder and its arguments one a line, then renames
+    // the list into place so that it is read only once complete.
+    const std::string tool = dir_.Write("bin/args.sh", "#!/bin/sh\n"
+                                                       "out=\"$(dirname \"$0\")/args.txt\"\n"
+                                                       "{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$out.tmp\"\n"
+                                                       "mv \"$out.tmp\" \"$out\"\n");
+    ASSERT_EQ(chmod(tool.c_str(), 0755), 0);
+    const std::string folder = dir_.Path("mes sources");
+    const std::string name = "l'horloge \"v2\" a\\b";
+    dir_.Write("mes sources/" + name + ".asm", "");
+
+    TCalls calls;
+    TEcrCfg cfg(Start(dir_, calls));
+    TInfoOutils o;
+    o.Nom = "Args";
+    o.Cmde = tool;
+    o.Unique = false;
+    o.Rep = "%EditPath";
+    // Quotes of the text still group words; keywords are expanded in them.
+    o.Parm = "%EditName.lst %EditPath \"-f %EditName%EditExt\" 'a  b' c\\ d";
+    cfg.Data.Outils = {o};
+    cfg.FichierEdite = folder + "/" + name + ".asm";
+    ASSERT_GT(cfg.ExeOutil(0), 32);
+    std::string out;
+    for (int i = 0; i < 500 && !dir_.Exists("bin/args.txt"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    out = dir_.Read("bin/args.txt");
+    EXPECT_EQ(out, folder + "\n" + name + ".lst\n" + folder + "\n-f " + name + ".asm\na  b\nc d\n");
+    EXPECT_TRUE(calls.Errors.empty());
 }
 
 TEST(WinBounds, RoundTripAndLegacyKeysRemoved)

@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWindow>
 #include <QPointer>
 #include <QTest>
 #include <QPushButton>
@@ -107,6 +110,44 @@ TEST(Help, TheWindowShowsTheTopicsTitleAndClosesWithEscape)
     QTest::keyClick(w, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull() || !w->isVisible());
+}
+
+TEST(Help, HelpAskedFromAModalDialogWorksWhileTheDialogStaysOpen)
+{
+    // A fresh window, made for the main window as the program's commands do.
+    if (QPointer<THelpWindow> old = THelpWindow::Instance(); old) {
+        old->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QWidget main;
+    main.show();
+    QPointer<THelpWindow> help;
+    QString title;
+    bool stillModal = false;
+    {
+        QDialog dlg(&main);
+        QTimer::singleShot(0, &dlg, [&] {
+            kep::ShowHelpContext(QStringLiteral("Kep.hlp"), 11001, &main);
+            help = THelpWindow::Instance();
+            // A click as the window system delivers it: a window blocked by
+            // the dialog would not get it.
+            QWindow* w = help->windowHandle();
+            QTest::mouseClick(w, Qt::LeftButton, {},
+                              w->mapFromGlobal(help->BtnSommaire->mapToGlobal(help->BtnSommaire->rect().center())));
+            title = help->windowTitle();
+            stillModal = QApplication::activeModalWidget() == &dlg;
+            dlg.accept();
+        });
+        dlg.exec();
+    }
+    EXPECT_EQ(title, QStringLiteral("Rubriques d'aide"));
+    EXPECT_TRUE(stillModal);
+    // The dialog gone, the help stays open under the main window.
+    ASSERT_FALSE(help.isNull());
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->parentWidget(), &main);
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(THelpFolder, LinksLeadToTopicsOfTheSameHelpFileAndBack)

@@ -89,6 +89,8 @@ struct THome {
     TTestDir Dir;
     std::string Exe;
     TXdgDirs Xdg;
+    // The desktop's helpers the changes asked for, run by RunHelpers.
+    TAssistants Helpers;
 
     explicit THome(const std::string& exeName = "opt/kep/kep")
     {
@@ -105,6 +107,17 @@ struct THome {
         std::string text;
         ReadWholeFile(path, text);
         return text;
+    }
+    void RunHelpers()
+    {
+        for (const auto& h : Helpers) {
+            std::string command = "env";
+            for (const auto* words : {&h.Env, &h.Args})
+                for (const auto& w : *words)
+                    command += " '" + w + "'";
+            Output(command);
+        }
+        Helpers.clear();
     }
 };
 
@@ -265,7 +278,7 @@ TEST(DesktopAssociation, AssociateThenDissociate)
 {
     THome h;
     EXPECT_FALSE(ProjetsAssocies(h.Xdg, h.Exe));
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_TRUE(ProjetsAssocies(h.Xdg, h.Exe));
 
     const std::string package = h.Read(h.Package());
@@ -294,6 +307,7 @@ TEST(DesktopAssociation, AssociateThenDissociate)
     EXPECT_NE(icon.find(">KEP</text>"), std::string::npos);
     EXPECT_EQ(icon.substr(icon.size() - 7), "</svg>\n");
 
+    h.RunHelpers();
     if (OnPath("update-mime-database")) {
         const std::string globs = h.Read(h.Xdg.DataHome + "/mime/globs2");
         EXPECT_NE(globs.find("application/x-kep-projet:*.pja"), std::string::npos) << globs;
@@ -305,14 +319,17 @@ TEST(DesktopAssociation, AssociateThenDissociate)
 
     // Twice changes nothing.
     const std::string associated = h.Read(h.Mimeapps());
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(h.Read(h.Mimeapps()), associated);
 
-    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_FALSE(ProjetsAssocies(h.Xdg, h.Exe));
     EXPECT_FALSE(FileExists(h.Package()));
     EXPECT_FALSE(FileExists(h.Entry()));
-    EXPECT_EQ(h.Read(h.Mimeapps()), "");
+    // What the association made goes with it.
+    EXPECT_FALSE(fs::exists(h.Mimeapps()));
+    EXPECT_FALSE(fs::exists(h.Icon()));
+    h.RunHelpers();
     if (OnPath("update-mime-database")) {
         EXPECT_EQ(h.Read(h.Xdg.DataHome + "/mime/globs2").find("pja"), std::string::npos);
     }
@@ -321,9 +338,9 @@ TEST(DesktopAssociation, AssociateThenDissociate)
     }
 
     // What is not there is removed without complaint.
-    EXPECT_EQ(DissocieProjets(h.Xdg, h.Exe), "");
+    EXPECT_EQ(DissocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     THome empty;
-    EXPECT_EQ(DissocieProjets(empty.Xdg, empty.Exe), "");
+    EXPECT_EQ(DissocieProjets(empty.Xdg, empty.Exe, empty.Helpers), "");
     EXPECT_FALSE(fs::exists(empty.Mimeapps()));
 }
 
@@ -349,17 +366,17 @@ TEST(DesktopAssociation, OtherLinesOfMimeappsStayByteForByte)
     for (const auto& original : originals) {
         THome h;
         h.Dir.Write(".config/mimeapps.list", original);
-        ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+        ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
         EXPECT_TRUE(ProjetsAssocies(h.Xdg, h.Exe));
         const std::string associated = h.Read(h.Mimeapps());
         EXPECT_NE(associated, original);
-        ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe), "");
+        ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe, h.Helpers), "");
         EXPECT_EQ(h.Read(h.Mimeapps()), original);
     }
 
     THome h;
     h.Dir.Write(".config/mimeapps.list", originals[1]);
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(h.Read(h.Mimeapps()), "[Added Associations]\r\n"
                                     "application/x-kep-projet=kep.desktop;other.desktop;\r\n"
                                     "[Default Applications]\r\n"
@@ -368,7 +385,7 @@ TEST(DesktopAssociation, OtherLinesOfMimeappsStayByteForByte)
 
     THome first;
     first.Dir.Write(".config/mimeapps.list", originals[0]);
-    ASSERT_EQ(AssocieProjets(first.Xdg, first.Exe), "");
+    ASSERT_EQ(AssocieProjets(first.Xdg, first.Exe, first.Helpers), "");
     EXPECT_EQ(first.Read(first.Mimeapps()), "# R\xC3\xA9glages\n"
                                             "[Default Applications]\n"
                                             "text/plain=org.gnome.gedit.desktop\n"
@@ -388,7 +405,7 @@ TEST(DesktopAssociation, KepRefusedForTheTypeIsAcceptedAgain)
     h.Dir.Write(".config/mimeapps.list", "[Removed Associations]\n"
                                          "application/x-kep-projet=kep.desktop;x.desktop;\n"
                                          "text/plain=kep.desktop;\n");
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     const std::string text = h.Read(h.Mimeapps());
     EXPECT_NE(text.find("[Removed Associations]\napplication/x-kep-projet=x.desktop;\ntext/plain=kep.desktop;\n"),
               std::string::npos)
@@ -399,7 +416,7 @@ TEST(DesktopAssociation, KepRefusedForTheTypeIsAcceptedAgain)
 TEST(DesktopAssociation, OnlyThisProgramAsDefaultCounts)
 {
     THome h;
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_TRUE(ProjetsAssocies(h.Xdg, h.Exe));
     // The same program through a link.
     const std::string link = h.Dir.Path("kep-link");
@@ -422,19 +439,11 @@ TEST(DesktopAssociation, OnlyThisProgramAsDefaultCounts)
     h.Dir.Write(".config/xfce-mimeapps.list", "[Default Applications]\napplication/x-kep-projet=other.desktop;\n");
     EXPECT_TRUE(ProjetsAssocies(h.Xdg, h.Exe));
 
-    // Another program's kep.desktop.
+    // Another program's kep.desktop written after the association.
     THome o;
-    ASSERT_EQ(AssocieProjets(o.Xdg, o.Exe), "");
+    ASSERT_EQ(AssocieProjets(o.Xdg, o.Exe, o.Helpers), "");
     o.Dir.Write(".local/share/applications/kep.desktop", "[Desktop Entry]\nType=Application\nName=K\nExec=/usr/bin/other %f\n");
     EXPECT_FALSE(ProjetsAssocies(o.Xdg, o.Exe));
-    // Dissociating keeps an entry of another program that has nothing to do with projects.
-    ASSERT_EQ(DissocieProjets(o.Xdg, o.Exe), "");
-    EXPECT_TRUE(FileExists(o.Entry()));
-    EXPECT_FALSE(FileExists(o.Package()));
-    // KEP's entry from a former place of the program goes.
-    ASSERT_EQ(AssocieProjets(o.Xdg, "/old/place/kep"), "");
-    ASSERT_EQ(DissocieProjets(o.Xdg, o.Exe), "");
-    EXPECT_FALSE(FileExists(o.Entry()));
 
     // The entry installed in a system folder counts.
     THome s;
@@ -444,16 +453,66 @@ TEST(DesktopAssociation, OnlyThisProgramAsDefaultCounts)
     EXPECT_TRUE(ProjetsAssocies(s.Xdg, s.Exe));
 }
 
+TEST(DesktopAssociation, OnlyWhatKepWroteIsReplacedOrRemoved)
+{
+    // A kep.desktop without KEP's mark is another's, even one that starts
+    // KEP: it is neither replaced nor deleted, and KEP's takes another name.
+    for (const std::string exec : {"/usr/bin/other %f", "KEP"}) {
+        THome o;
+        const std::string foreign = "[Desktop Entry]\nType=Application\nName=K\nExec=" +
+                                    (exec == "KEP" ? o.Exe + " %f" : exec) + "\nMimeType=application/x-kep-projet;\n";
+        o.Dir.Write(".local/share/applications/kep.desktop", foreign);
+        const std::string ours = o.Xdg.DataHome + "/applications/kep-projets.desktop";
+        ASSERT_EQ(AssocieProjets(o.Xdg, "/old/place/kep", o.Helpers), "");
+        // Ours is known again by its mark, wherever the program now is.
+        ASSERT_EQ(AssocieProjets(o.Xdg, o.Exe, o.Helpers), "");
+        EXPECT_EQ(o.Read(o.Entry()), foreign);
+        EXPECT_NE(o.Read(ours).find("\nX-KEP-Association="), std::string::npos);
+        EXPECT_FALSE(FileExists(o.Xdg.DataHome + "/applications/kep-projets-2.desktop"));
+        EXPECT_NE(o.Read(o.Mimeapps()).find("application/x-kep-projet=kep-projets.desktop\n"), std::string::npos);
+        EXPECT_TRUE(ProjetsAssocies(o.Xdg, o.Exe));
+        ASSERT_EQ(DissocieProjets(o.Xdg, o.Exe, o.Helpers), "");
+        EXPECT_EQ(o.Read(o.Entry()), foreign);
+        EXPECT_FALSE(FileExists(ours) || ProjetsAssocies(o.Xdg, o.Exe));
+    }
+
+    // The user's refusal of KEP's entry comes back; the icon made goes.
+    const std::vector<std::string> refusals = {
+        "[Removed Associations]\ntext/plain=kep.desktop;\napplication/x-kep-projet=kep.desktop;x.desktop;\n",
+        "[Removed Associations]\napplication/x-kep-projet=kep.desktop;\ntext/plain=kep.desktop;\n",
+    };
+    for (const auto& refused : refusals) {
+        THome r;
+        r.Dir.Write(".config/mimeapps.list", refused);
+        ASSERT_EQ(AssocieProjets(r.Xdg, r.Exe, r.Helpers), "");
+        EXPECT_TRUE(ProjetsAssocies(r.Xdg, r.Exe) && FileExists(r.Icon()));
+        ASSERT_EQ(DissocieProjets(r.Xdg, r.Exe, r.Helpers), "");
+        const std::string text = r.Read(r.Mimeapps());
+        EXPECT_TRUE(&refused != &refusals.front() || text == refused) << text;
+        EXPECT_TRUE(desktop_detail::MimeappsRefuses(text, TypeMimeProjet, "kep.desktop")) << text;
+        EXPECT_NE(text.find("\ntext/plain=kep.desktop;\n"), std::string::npos) << text;
+        EXPECT_FALSE(FileExists(r.Icon()));
+    }
+
+    // An icon that was there before, for the launcher on the desktop, stays;
+    // the mimeapps.list the association made goes.
+    THome k;
+    ASSERT_EQ(CreeRaccourci(k.Xdg, k.Exe, k.Helpers), "");
+    ASSERT_EQ(AssocieProjets(k.Xdg, k.Exe, k.Helpers), "");
+    ASSERT_EQ(DissocieProjets(k.Xdg, k.Exe, k.Helpers), "");
+    EXPECT_TRUE(FileExists(k.Icon()) && !fs::exists(k.Mimeapps()));
+}
+
 TEST(DesktopAssociation, DissociatingKeepsOtherProgramsInTheLists)
 {
     THome h;
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     h.Dir.Write(".config/mimeapps.list", "[Default Applications]\n"
                                          "application/x-kep-projet=kep.desktop;b.desktop\n"
                                          "text/plain=kep.desktop\n"
                                          "[Added Associations]\n"
                                          "application/x-kep-projet = a.desktop;kep.desktop;\n");
-    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(h.Read(h.Mimeapps()), "[Default Applications]\n"
                                     "application/x-kep-projet=b.desktop\n"
                                     "text/plain=kep.desktop\n"
@@ -468,7 +527,7 @@ TEST(DesktopAssociation, TwoKeysOfOneGroupGoTogether)
     h.Dir.Write(".config/mimeapps.list", original + "\n[Added Associations]\n"
                                                     "application/x-kep-projet=kep.desktop;\n"
                                                     "application/x-kep-projet=kep.desktop;\n");
-    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(h.Read(h.Mimeapps()), original);
 }
 
@@ -494,7 +553,7 @@ TEST(DesktopAssociation, AFailureLeavesNoHalfAssociation)
     THome h;
     // A folder where mimeapps.list should be: it can be neither read nor replaced.
     fs::create_directories(h.Mimeapps());
-    const std::string err = AssocieProjets(h.Xdg, h.Exe);
+    const std::string err = AssocieProjets(h.Xdg, h.Exe, h.Helpers);
     EXPECT_EQ(err.rfind("Impossible de lire " + h.Mimeapps(), 0), 0u) << err;
     EXPECT_FALSE(FileExists(h.Package()));
     EXPECT_FALSE(FileExists(h.Entry()));
@@ -502,28 +561,28 @@ TEST(DesktopAssociation, AFailureLeavesNoHalfAssociation)
 
     // An earlier association is put back as it was.
     THome p;
-    ASSERT_EQ(AssocieProjets(p.Xdg, "/old/kep"), "");
+    ASSERT_EQ(AssocieProjets(p.Xdg, "/old/kep", p.Helpers), "");
     const std::string entry = p.Read(p.Entry());
     ASSERT_EQ(rename(p.Mimeapps().c_str(), (p.Mimeapps() + ".saved").c_str()), 0);
     fs::create_directories(p.Mimeapps());
-    EXPECT_NE(AssocieProjets(p.Xdg, p.Exe), "");
+    EXPECT_NE(AssocieProjets(p.Xdg, p.Exe, p.Helpers), "");
     EXPECT_EQ(p.Read(p.Entry()), entry);
     EXPECT_TRUE(FileExists(p.Package()));
 
     // A file where the applications folder should be.
     THome f;
     f.Dir.Write(".local/share/applications", "");
-    const std::string err2 = AssocieProjets(f.Xdg, f.Exe);
+    const std::string err2 = AssocieProjets(f.Xdg, f.Exe, f.Helpers);
     EXPECT_EQ(err2.rfind("Impossible de cr\xC3\xA9\x65r le dossier " + f.Xdg.DataHome + "/applications : ", 0), 0u) << err2;
     EXPECT_FALSE(FileExists(f.Package()));
     EXPECT_FALSE(fs::exists(f.Mimeapps()));
 
     // Dissociation stops before anything is lost.
     THome d;
-    ASSERT_EQ(AssocieProjets(d.Xdg, d.Exe), "");
+    ASSERT_EQ(AssocieProjets(d.Xdg, d.Exe, d.Helpers), "");
     ASSERT_EQ(unlink(d.Mimeapps().c_str()), 0);
     fs::create_directories(d.Mimeapps());
-    EXPECT_NE(DissocieProjets(d.Xdg, d.Exe), "");
+    EXPECT_NE(DissocieProjets(d.Xdg, d.Exe, d.Helpers), "");
     EXPECT_TRUE(FileExists(d.Entry()));
     EXPECT_TRUE(FileExists(d.Package()));
 }
@@ -537,9 +596,9 @@ TEST(DesktopAssociation, XdgMimeSeesKepAsTheDefault)
         "' XDG_DATA_HOME='" + h.Xdg.DataHome + "' XDG_DATA_DIRS='" + h.Dir.Path("sys/share") + "' XDG_CONFIG_DIRS='" +
         h.Dir.Path("sys/etc") + "' xdg-mime query default application/x-kep-projet";
     EXPECT_EQ(Output(query), "");
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(Output(query), "kep.desktop\n");
-    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(DissocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(Output(query), "");
 }
 
@@ -551,7 +610,7 @@ TEST(DesktopAssociation, EntriesPassTheValidator)
     // With the "Editer" action.
     h.Dir.Write(".config/mimeapps.list", "[Default Applications]\ntext/plain=myed.desktop\n");
     h.Dir.Write(".local/share/applications/myed.desktop", "[Desktop Entry]\nType=Application\nName=E\nExec=myed %U\n");
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     const std::string entry = h.Read(h.Entry());
     EXPECT_NE(entry.find("\nActions=Editer;\n\n[Desktop Action Editer]\nName=Editer\nExec=myed %f\n"), std::string::npos)
         << entry;
@@ -559,7 +618,7 @@ TEST(DesktopAssociation, EntriesPassTheValidator)
     EXPECT_TRUE(ProjetsAssocies(h.Xdg, h.Exe));
 
     fs::create_directories(h.Dir.Path("Documents"));
-    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe), "");
+    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe, h.Helpers), "");
     const std::string launcher = h.Xdg.Desktop + "/kep.desktop";
     EXPECT_EQ(ValidationErrors(launcher), "") << h.Read(launcher);
 }
@@ -575,7 +634,7 @@ TEST(DesktopLauncher, CreatePresentRemove)
     EXPECT_FALSE(RaccourciPresent(h.Xdg, h.Exe));
     EXPECT_EQ(SupprimeRaccourci(h.Xdg, h.Exe), ""); // none there: nothing to do
 
-    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe), "");
+    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe, h.Helpers), "");
     const std::string path = h.Dir.Path("Bureau/kep.desktop");
     ASSERT_TRUE(FileExists(path));
     EXPECT_EQ(Mode(path), 0755u);
@@ -593,7 +652,7 @@ TEST(DesktopLauncher, CreatePresentRemove)
     EXPECT_FALSE(RaccourciPresent(h.Xdg, h.Dir.Write("other/kep", "")));
 
     // Created again: still one launcher.
-    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe), "");
+    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(std::distance(fs::directory_iterator(h.Dir.Path("Bureau")), fs::directory_iterator()), 1);
 
     ASSERT_EQ(SupprimeRaccourci(h.Xdg, h.Exe), "");
@@ -609,7 +668,7 @@ TEST(DesktopLauncher, FindsItsLauncherUnderAnyName)
     h.Dir.Write("Desktop/KEP IDE.DESKTOP", "[Desktop Entry]\nType=Application\nName=K\nExec=\"" + h.Exe + "\" --x\n");
     EXPECT_TRUE(RaccourciPresent(h.Xdg, h.Exe));
     // Rewritten where it is.
-    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe), "");
+    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_FALSE(fs::exists(h.Dir.Path("Desktop/kep.desktop")));
     EXPECT_NE(h.Read(h.Dir.Path("Desktop/KEP IDE.DESKTOP")).find("\nName=KEP\n"), std::string::npos);
     ASSERT_EQ(SupprimeRaccourci(h.Xdg, h.Exe), "");
@@ -622,7 +681,7 @@ TEST(DesktopLauncher, FindsItsLauncherUnderAnyName)
     const std::string link = h.Dir.Path("Desktop/kep.desktop");
     ASSERT_EQ(symlink(entry.c_str(), link.c_str()), 0);
     EXPECT_TRUE(RaccourciPresent(h.Xdg, h.Exe));
-    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe), "");
+    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(h.Read(entry), installed);
     ASSERT_EQ(SupprimeRaccourci(h.Xdg, h.Exe), "");
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
@@ -636,7 +695,7 @@ TEST(DesktopLauncher, AnotherProgramsLauncherStays)
     const std::string path = h.Dir.Write("Desktop/kep.desktop", foreign);
     h.Dir.Write("Desktop/kep-1.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=file:///x\n");
     EXPECT_FALSE(RaccourciPresent(h.Xdg, h.Exe));
-    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe), "");
+    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(h.Read(path), foreign);
     const std::string ours = h.Dir.Path("Desktop/kep-2.desktop");
     EXPECT_TRUE(FileExists(ours));
@@ -651,7 +710,7 @@ TEST(DesktopLauncher, AnotherProgramsLauncherStays)
 TEST(DesktopLauncher, NastyProgramPaths)
 {
     THome h("Projets \xC3\xA9t\xC3\xA9/it's \"$HOME\" `x`/a\\b %d/kep");
-    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe), "");
+    ASSERT_EQ(CreeRaccourci(h.Xdg, h.Exe, h.Helpers), "");
     const std::string text = h.Read(h.Dir.Path("Desktop/kep.desktop"));
     const auto exec = text.find("\nExec=");
     ASSERT_NE(exec, std::string::npos);
@@ -669,7 +728,7 @@ TEST(DesktopLauncher, FailuresAreReported)
 {
     THome h;
     h.Dir.Write("Desktop", "a file");
-    const std::string err = CreeRaccourci(h.Xdg, h.Exe);
+    const std::string err = CreeRaccourci(h.Xdg, h.Exe, h.Helpers);
     EXPECT_EQ(err.rfind("Impossible de cr\xC3\xA9\x65r le dossier " + h.Xdg.Desktop + " : ", 0), 0u) << err;
     EXPECT_FALSE(RaccourciPresent(h.Xdg, h.Exe));
     EXPECT_EQ(SupprimeRaccourci(h.Xdg, h.Exe), "");
@@ -733,10 +792,10 @@ TEST(DesktopEditor, FromTheProgramsInstalled)
     EXPECT_EQ(CommandeEditeurTexte(h.Xdg), "mousepad %f");
 
     // Used by the association, and left out when there is none.
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_NE(h.Read(h.Entry()).find("\nActions=Editer;\n"), std::string::npos);
     EXPECT_NE(h.Read(h.Entry()).find("\n[Desktop Action Editer]\nName=Editer\nExec=mousepad %f\n"), std::string::npos);
     TEnvVar none("PATH", h.Dir.Path("nothing").c_str());
-    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe), "");
+    ASSERT_EQ(AssocieProjets(h.Xdg, h.Exe, h.Helpers), "");
     EXPECT_EQ(h.Read(h.Entry()).find("Editer"), std::string::npos);
 }

@@ -1,6 +1,8 @@
 #include "platform/KepPipesFile.h"
 
 #include "platform/FileIo.h"
+#include "platform/InstanceBus.h"
+#include "platform/InstanceCount.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,11 +77,19 @@ QStringList DefaultKepPipesFolders()
 
 QString EnsureKepPipes(QString* error)
 {
-    return EnsureKepPipesIn(DefaultKepPipesFolders(), error);
+    bool written = false;
+    const QString path = EnsureKepPipesIn(DefaultKepPipesFolders(), error, &written);
+    // A launcher found in place may have come with the program: only one we
+    // wrote is ours to remove.
+    if (written)
+        NoteSharedFile(QFile::encodeName(KepRuntimeFolder()).toStdString(), QFile::encodeName(path).toStdString());
+    return path;
 }
 
-QString EnsureKepPipesIn(const QStringList& folders, QString* error)
+QString EnsureKepPipesIn(const QStringList& folders, QString* error, bool* written)
 {
+    if (written)
+        *written = false;
     const QByteArray image = KepPipesImage();
     if (image.isEmpty()) {
         if (error)
@@ -100,6 +110,8 @@ QString EnsureKepPipesIn(const QStringList& folders, QString* error)
         if (!QDir().mkpath(dirPath)) {
             why = QStringLiteral("dossier impossible à créer");
         } else if (WriteExecutable(path, image, &why) && IsCurrent(path, image)) {
+            if (written)
+                *written = true;
             return filePath;
         } else if (why.isEmpty()) {
             why = QStringLiteral("fichier non exécutable");

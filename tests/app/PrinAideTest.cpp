@@ -1,6 +1,7 @@
 // The menu Aide (processor item, processor tables, QDX topics, history,
 // about box), F1 on menu items, and the configured tools of the menu Outils.
 #include "app/PrinFixture.h"
+#include "support/ProcessGroups.h"
 
 #include "app/UF_APropos.h"
 #include "platform/Help.h"
@@ -318,10 +319,16 @@ TEST_F(TPrinAide, AToolOfOneInstanceIsNotStartedTwice)
     QTest::qWait(300);
     EXPECT_EQ(Dir.Read("outils/attend.sh.runs"), "\n");
     EXPECT_TRUE(Messages.isEmpty());
-    // Once it has ended, it starts again.
-    ::kill(pid_t(pid), SIGKILL);
+    // Once it has ended, it starts again. Its sleep goes with it, so that
+    // nothing of the test outlives it.
+    auto end = [](qint64 tool) {
+        for (const pid_t child : ChildrenOf(pid_t(tool)))
+            ::kill(child, SIGKILL);
+        ::kill(pid_t(tool), SIGKILL);
+    };
+    end(pid);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !kep::FileExists("/proc/" + std::to_string(pid) + "/exe"); }));
     item->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return Dir.Read("outils/attend.sh.runs") == "\n\n"; }));
-    ::kill(pid_t(W->Cfg()->Data.Outils[0].Instance), SIGKILL);
+    end(W->Cfg()->Data.Outils[0].Instance);
 }

@@ -1,6 +1,7 @@
 // Building from the main window: the make tool's run, its output window,
 // what happens to the open files, and the jump to the first error.
 #include "app/PrinMakeFixture.h"
+#include "support/ProcessGroups.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -15,6 +16,18 @@ std::string Numbered(int lines, int at = 0, const std::string& word = {})
         t += n == at ? "        goto    " + word + " ; " + std::to_string(n) + "\r\n"
                      : "        nop ; " + std::to_string(n) + "\r\n";
     return t;
+}
+
+// A recipe that says "attend" from a shell deaf to the polite stop, with a
+// child as deaf; `pidFile` receives the shell's pid.
+std::string DeafTool(const std::string& pidFile)
+{
+    return "@sh -c 'trap \"\" TERM; sleep 60 & echo $$$$ > " + pidFile + "; echo attend; wait'";
+}
+
+void Pump()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 } // namespace
@@ -281,37 +294,56 @@ TEST_F(TPrinMake, TheLogIsOpenedAfterErrorsAndAssemblerLeftoversAreRemoved)
 
 TEST_F(TPrinMake, ClosingTheOutputWindowStopsAHungBuildAndASecondBuildIsRefused)
 {
-    ASSERT_TRUE(StartMake("@echo attend\n@sleep 300"));
+    const std::string pidFile = Dir.Path("pid");
+    ASSERT_TRUE(StartMake(DeafTool(pidFile)));
+    TGroupGuard guard;
     int refused = 0;
-    QTimer::singleShot(300, [&] {
+    std::function<void()> closeWhenReady = [&] {
+        if (!Output().contains(QStringLiteral("attend"))) {
+            QTimer::singleShot(20, closeWhenReady);
+            return;
+        }
+        guard.Group = GroupOf(std::stoi(Dir.Read("pid")));
         // The window stays usable during the build; a second build waits.
         Build();
         refused = W->Panel(3) == "Construction en cours." ? 1 : 0;
         ASSERT_TRUE(W->EcrMake());
         W->EcrMake()->close();
-    });
-    QElapsedTimer clock;
-    clock.start();
+    };
+    QTimer::singleShot(20, closeWhenReady);
     Build();
-    EXPECT_LT(clock.elapsed(), 30000);
     EXPECT_EQ(refused, 1);
     EXPECT_FALSE(W->MakeEnCours);
+    ASSERT_GT(guard.Group, 1);
+    EXPECT_TRUE(WaitGroupGone(guard.Group, 2000, Pump)) << "the tool outlived its window";
 }
 
 TEST_F(TPrinMake, ClosingTheMainWindowDuringABuildStopsItThenCloses)
 {
-    ASSERT_TRUE(StartMake("@sleep 300"));
+    const std::string pidFile = Dir.Path("pid");
+    ASSERT_TRUE(StartMake(DeafTool(pidFile)));
     W->show();
+    TGroupGuard guard;
     bool ferme = false;
     QObject::connect(W.get(), &TEcrPrin::Ferme, [&] { ferme = true; });
-    QTimer::singleShot(300, [&] { W->close(); });
+    std::function<void()> closeWhenReady = [&] {
+        if (!Output().contains(QStringLiteral("attend"))) {
+            QTimer::singleShot(20, closeWhenReady);
+            return;
+        }
+        guard.Group = GroupOf(std::stoi(Dir.Read("pid")));
+        W->close();
+    };
+    QTimer::singleShot(20, closeWhenReady);
     Build();
     EXPECT_FALSE(W->MakeEnCours);
     QElapsedTimer clock;
     clock.start();
     while (!ferme && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        Pump();
     EXPECT_TRUE(ferme);
+    ASSERT_GT(guard.Group, 1);
+    EXPECT_TRUE(WaitGroupGone(guard.Group, 2000, Pump)) << "the tool outlived the program";
 }
 
 TEST_F(TPrinMake, DoubleClickingAnErrorLineOfTheOutputJumpsThereAndKeepsTheWindow)

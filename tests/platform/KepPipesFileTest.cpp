@@ -1,4 +1,6 @@
 #include "platform/KepPipesFile.h"
+#include "platform/InstanceBus.h"
+#include "platform/InstanceCount.h"
 
 #include <gtest/gtest.h>
 
@@ -55,8 +57,10 @@ TEST(KepPipesFile, WrittenIntoTheFirstFolderExecutableAndIdentical)
     ASSERT_TRUE(QDir().mkpath(first));
 
     QString error;
-    const QString path = EnsureKepPipesIn({first, second}, &error);
+    bool written = false;
+    const QString path = EnsureKepPipesIn({first, second}, &error, &written);
     ASSERT_EQ(path, first + QStringLiteral("/KepPipes")) << error.toStdString();
+    EXPECT_TRUE(written);
     EXPECT_EQ(ReadAll(path), ReadAll(QStringLiteral(KEP_PIPES_EXE)));
     EXPECT_EQ(Mode(path), 0755u);
     EXPECT_FALSE(QFileInfo::exists(second));
@@ -73,7 +77,8 @@ TEST(KepPipesFile, WrittenIntoTheFirstFolderExecutableAndIdentical)
     // A second call keeps the same file.
     const auto before = QFileInfo(path).lastModified();
     const auto inode = QFileInfo(path).fileTime(QFileDevice::FileMetadataChangeTime);
-    EXPECT_EQ(EnsureKepPipesIn({first, second}, &error), path);
+    EXPECT_EQ(EnsureKepPipesIn({first, second}, &error, &written), path);
+    EXPECT_FALSE(written);
     EXPECT_EQ(QFileInfo(path).lastModified(), before);
     EXPECT_EQ(QFileInfo(path).fileTime(QFileDevice::FileMetadataChangeTime), inode);
 }
@@ -165,4 +170,33 @@ TEST(KepPipesFile, DefaultFoldersAreTheProgramsThenXdgData)
     ASSERT_EQ(folders.size(), 2);
     EXPECT_EQ(folders[0], QCoreApplication::applicationDirPath());
     EXPECT_EQ(folders[1], data + QStringLiteral("/kep"));
+}
+
+TEST(KepPipesFile, TheLauncherWrittenBesideTheProgramGoesWithTheLastInstance)
+{
+    QTemporaryDir run;
+    ASSERT_TRUE(run.isValid());
+    const bool hadRun = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    const QByteArray oldRun = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(run.path()));
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/KepPipes");
+    QFile::remove(beside);
+    {
+        TInstanceCount me(QFile::encodeName(KepRuntimeFolder()).toStdString());
+        EXPECT_EQ(EnsureKepPipes(), beside);
+        EXPECT_TRUE(me.Leave());
+    }
+    EXPECT_FALSE(QFileInfo::exists(beside));
+    // One found in place (it came with the program) is not ours to remove.
+    ASSERT_EQ(EnsureKepPipesIn({QCoreApplication::applicationDirPath()}), beside);
+    {
+        TInstanceCount me(QFile::encodeName(KepRuntimeFolder()).toStdString());
+        EXPECT_EQ(EnsureKepPipes(), beside);
+        EXPECT_TRUE(me.Leave());
+    }
+    EXPECT_TRUE(QFileInfo::exists(beside));
+    if (hadRun)
+        qputenv("XDG_RUNTIME_DIR", oldRun);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
 }

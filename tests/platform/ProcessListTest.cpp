@@ -2,6 +2,7 @@
 // test, and against real processes started here.
 #include "platform/ProcessList.h"
 
+#include "support/ProcessGroups.h"
 #include "support/TestDir.h"
 
 #include <gtest/gtest.h>
@@ -29,10 +30,20 @@ void FakeProcess(const TTestDir& dir, const std::string& pid, const std::string&
     dir.Write("proc/" + pid + "/cmdline", cmdline);
 }
 
-pid_t Start(const std::vector<std::string>& argv)
+// A process leading a group of its own, killed with everything it started
+// when the guard goes, whatever the test's outcome.
+struct TStarted {
+    explicit TStarted(const std::vector<std::string>& argv);
+    ~TStarted() { Stop(); }
+    void Stop();
+    pid_t Pid = -1;
+};
+
+TStarted::TStarted(const std::vector<std::string>& argv)
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
+    Pid = fork();
+    if (Pid == 0) {
+        setpgid(0, 0);
         std::vector<char*> args;
         for (const std::string& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
@@ -40,14 +51,18 @@ pid_t Start(const std::vector<std::string>& argv)
         execv(args[0], args.data());
         _exit(127);
     }
-    return pid;
+    if (Pid > 0)
+        setpgid(Pid, Pid); // in both, so the group exists before either side looks at it
 }
 
-void Stop(pid_t pid)
+void TStarted::Stop()
 {
-    kill(pid, SIGKILL);
+    if (Pid <= 0)
+        return;
+    kill(-Pid, SIGKILL);
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(Pid, &status, 0);
+    Pid = -1;
 }
 
 } // namespace
@@ -100,17 +115,23 @@ TEST(ProcessList, RealProcessesWhileTheyRun)
 
     EXPECT_FALSE(ProgrammeEnCours(prog));
     EXPECT_FALSE(ProgrammeEnCours("OutilTest"));
-    const pid_t a = Start({prog, "30"});
-    const pid_t b = Start({"/bin/sh", script});
+    TStarted a({prog, "30"});
+    TStarted b({"/bin/sh", script});
     // Wait until both have replaced the forked copy of this test.
-    for (int i = 0; i < 500 && !(ProgrammeEnCours(prog) && ProgrammeEnCours(script)); ++i)
+    for (int i = 0; i < 500 && !(ProgrammeEnCours(prog) && ProgrammeEnCours(script) && !ChildrenOf(b.Pid).empty()); ++i)
         usleep(10000);
     EXPECT_TRUE(ProgrammeEnCours(prog));
     EXPECT_TRUE(ProgrammeEnCours("outiltest"));
     EXPECT_TRUE(ProgrammeEnCours(script));
     EXPECT_TRUE(ProgrammeEnCours("mon-outil.sh"));
-    Stop(a);
-    Stop(b);
+    // The script's own sleep goes with it: a test leaves nothing running.
+    const std::vector<pid_t> sleeps = ChildrenOf(b.Pid);
+    ASSERT_EQ(sleeps.size(), 1u);
+    a.Stop();
+    b.Stop();
     EXPECT_FALSE(ProgrammeEnCours(prog));
     EXPECT_FALSE(ProgrammeEnCours(script));
+    for (int i = 0; i < 100 && Living(sleeps[0]); ++i)
+        usleep(10000);
+    EXPECT_FALSE(Living(sleeps[0])) << "the script's sleep outlived it";
 }

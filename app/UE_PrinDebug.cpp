@@ -5,6 +5,7 @@
 #include "app/UE_Prin.h"
 
 #include "build/UF_ViewCod.h"
+#include "build/U_ImageHex.h"
 #include "build/U_ScanObj.h"
 #include "editor/UC_Conv.h"
 #include "editor/UC_Sources.h"
@@ -72,6 +73,12 @@ void TEcrPrin::MD_CodViewClick()
     // A window of its own each time; closing it frees it.
     auto* w = new TEcrViewCod(this);
     w->show();
+    // It opens on what the last build made: the project's image, or for a
+    // gputils project its Intel HEX file.
+    const kep::TFichiersScan files = kep::FichiersDisque(kep::QStringToPath(QDir::currentPath()));
+    const std::string image = kep::ImageDuProjet(files, NomMakeFile);
+    if (!image.empty())
+        w->Charge(kep::PathToQString(image));
 }
 
 // ---- The serial terminal ------------------------------------------------------------

@@ -47,13 +47,16 @@ TEcrMake::~TEcrMake() = default;
 void TEcrMake::AjouteLigne(std::string_view bytes)
 {
     Memo->Store().Append(bytes);
-    if (!Refresh_.isActive())
+    if (!Pending_) {
+        Pending_ = true;
         Refresh_.start();
+    }
 }
 
 void TEcrMake::Rafraichit()
 {
     Refresh_.stop();
+    Pending_ = false;
     Memo->StoreChanged();
 }
 

@@ -41,4 +41,5 @@ protected:
 
 private:
     QTimer Refresh_;
+    bool Pending_ = false; // a refresh is due: cheaper to ask than the timer, once a line
 };

@@ -1,11 +1,14 @@
 #include "build/UF_ViewCod.h"
 
 #include "build/U_ImageCod.h"
+#include "build/U_ImageHex.h"
 #include "platform/FileIo.h"
+#include "platform/Paths.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -65,7 +68,8 @@ TEcrViewCod::TEcrViewCod(QWidget* parent)
 
     AskOpenFile = [this](const QString& start) {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Ouvrir un fichier cod"), start,
-                                            QStringLiteral("Fichiers cod (*.cod)"));
+                                            QStringLiteral("Fichiers cod (*.cod);;Fichiers Intel HEX (*.hex);;"
+                                                           "Tous les fichiers (*)"));
     };
     ShowMessage = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
 
@@ -97,11 +101,35 @@ void TEcrViewCod::Charge(const QString& path)
     edObjNameG->setText(path);
     const std::string local = LocalName();
     std::string bytes;
-    if (kep::FileExists(local) && kep::ReadWholeFile(local, bytes)) {
-        Bytes_ = std::move(bytes);
-    } else if (ShowMessage) {
-        ShowMessage(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"));
+    if (!kep::FileExists(local) || !kep::ReadWholeFile(local, bytes)) {
+        if (ShowMessage)
+            ShowMessage(QStringLiteral("Fichier ") + path + QStringLiteral(" absent"));
+        Remplit();
+        return;
     }
+    auto format = kep::FormatImage(bytes);
+    if (format == kep::TFormatImage::CodMicrochip) {
+        // gplink writes the program beside it as Intel HEX: that is what
+        // the user wants to see.
+        const QFileInfo fi(path);
+        const kep::TFichiersScan disk = kep::FichiersDisque(QFile::encodeName(fi.absolutePath()).toStdString());
+        const std::string hex =
+            disk.Chemin(QFile::encodeName(fi.completeBaseName() + QStringLiteral(".hex")).toStdString());
+        std::string hexBytes;
+        const bool other = disk.Existe(hex) && disk.Lit(hex, hexBytes)
+                           && kep::FormatImage(hexBytes) == kep::TFormatImage::IntelHex;
+        const std::string name = QFile::encodeName(fi.fileName()).toStdString();
+        const std::string text = kep::MessageCodMicrochip(name, bytes, other ? kep::FileNameOf(hex) : std::string());
+        if (ShowMessage)
+            ShowMessage(QString::fromUtf8(text));
+        if (other) {
+            edObjNameG->setText(QFile::decodeName(QByteArray::fromStdString(hex)));
+            bytes = std::move(hexBytes);
+            format = kep::TFormatImage::IntelHex;
+        }
+    }
+    Bytes_ = std::move(bytes);
+    Format_ = int(format);
     Remplit();
 }
 
@@ -113,7 +141,21 @@ void TEcrViewCod::OptTaille32Click()
 
 void TEcrViewCod::Remplit()
 {
-    const std::vector<kep::TNoeudCod> tree = kep::ArbreCod(Bytes_, OptTaille32->isChecked());
+    // The length width only means something for this viewer's own format.
+    OptTaille32->setEnabled(Format_ == int(kep::TFormatImage::Cod));
+    std::vector<kep::TNoeudCod> tree;
+    switch (kep::TFormatImage(Format_)) {
+    case kep::TFormatImage::Cod:
+        tree = kep::ArbreCod(Bytes_, OptTaille32->isChecked());
+        break;
+    case kep::TFormatImage::IntelHex:
+        tree = kep::ArbreHex(Bytes_);
+        break;
+    case kep::TFormatImage::CodMicrochip:
+        tree = kep::ArbreCodMicrochip(QFile::encodeName(QFileInfo(edObjNameG->text()).fileName()).toStdString(),
+                                      Bytes_);
+        break;
+    }
     // Built off the view and added in one go: a large image has tens of
     // thousands of lines.
     QList<QTreeWidgetItem*> items;

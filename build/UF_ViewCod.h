@@ -1,6 +1,7 @@
 #pragma once
 // The program image viewer "KEP - Visualisateur de fichiers": the records of
 // a .cod file as a tree, one node per segment with its bytes in hexadecimal.
+// An Intel HEX file shows the same way, one node per run of records.
 #include <QString>
 #include <QWidget>
 
@@ -33,7 +34,9 @@ public:
 
     // What the button does once a name is chosen: puts it in the field,
     // reads the file whole (or says it is absent and keeps the bytes held
-    // so far), then fills the tree from the bytes held.
+    // so far), then fills the tree from the bytes held. A Microchip .cod
+    // (gputils) is no image of this format: the user is told so, and the
+    // Intel HEX file of the same name is shown instead when there is one.
     void Charge(const QString& path);
     // The bytes of the last file read.
     const std::string& Octets() const { return Bytes_; }
@@ -49,4 +52,5 @@ private:
     std::string LocalName() const;
 
     std::string Bytes_;
+    int Format_ = 0; // a kep::TFormatImage
 };

@@ -7,21 +7,44 @@ namespace kep {
 
 namespace {
 
-// The next LF, CR or NUL from `i`, or npos. memchr scans far faster than a
-// byte loop, and a flooding tool must not wait for us.
-std::size_t NextStop(std::string_view bytes, std::size_t i)
-{
-    const char* p = bytes.data() + i;
-    const std::size_t n = bytes.size() - i;
-    std::size_t lim = n;
-    if (const void* lf = std::memchr(p, '\n', lim))
-        lim = std::size_t(static_cast<const char*>(lf) - p);
-    if (const void* cr = std::memchr(p, '\r', lim))
-        lim = std::size_t(static_cast<const char*>(cr) - p);
-    if (const void* nul = std::memchr(p, '\0', lim))
-        lim = std::size_t(static_cast<const char*>(nul) - p);
-    return lim == n ? std::string_view::npos : i + lim;
-}
+// The line ends of one read. CR and NUL are rare: each is looked for once
+// ahead and again only once passed, so a line costs one scan for its LF
+// instead of three (memchr scans far faster than a byte loop, and a
+// flooding tool must not wait for us).
+class TStops {
+public:
+    explicit TStops(std::string_view bytes)
+        : B_(bytes)
+        , Cr_(Find('\r', 0))
+        , Nul_(Find('\0', 0))
+    {
+    }
+    // The next LF, CR or NUL from `i`, or npos.
+    std::size_t Next(std::size_t i)
+    {
+        if (Cr_ < i)
+            Cr_ = Find('\r', i);
+        if (Nul_ < i)
+            Nul_ = Find('\0', i);
+        const std::size_t lim = std::min(Cr_, Nul_);
+        if (const void* lf = std::memchr(B_.data() + i, '\n', lim - i))
+            return std::size_t(static_cast<const char*>(lf) - B_.data());
+        return lim == B_.size() ? std::string_view::npos : lim;
+    }
+
+private:
+    // The first `c` from `i`, or the size.
+    std::size_t Find(char c, std::size_t i) const
+    {
+        if (i >= B_.size())
+            return B_.size();
+        const void* p = std::memchr(B_.data() + i, c, B_.size() - i);
+        return p ? std::size_t(static_cast<const char*>(p) - B_.data()) : B_.size();
+    }
+    std::string_view B_;
+    std::size_t Cr_, Nul_;
+};
+
 constexpr std::string_view kCutMark = " [...]";
 
 // The cut point moved back to the start of a UTF-8 character it would
@@ -46,9 +69,10 @@ std::size_t CharBoundary(std::string_view line, std::size_t cut)
 
 void TConsoleLines::Feed(std::string_view bytes, const TSink& sink)
 {
+    TStops stops(bytes);
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const std::size_t stop = NextStop(bytes, i);
+        const std::size_t stop = stops.Next(i);
         const std::size_t end = stop == std::string_view::npos ? bytes.size() : stop;
         if (end > i) {
             AfterCr_ = false;
@@ -112,7 +136,11 @@ void TConsoleStore::Append(std::string_view line)
         ++Dropped_;
     }
     if (line.size() <= MaxLineBytes_) {
-        slot->assign(line);
+        // Straight into the slot's buffer: a flood of lines of one length
+        // costs a copy each and nothing more.
+        slot->resize(line.size());
+        if (!line.empty())
+            std::memcpy(slot->data(), line.data(), line.size());
     } else {
         const std::size_t cut = CharBoundary(line, MaxLineBytes_);
         slot->assign(line.substr(0, cut));

@@ -55,9 +55,11 @@ std::string Octets(std::uint64_t n)
     return std::to_string(n) + (n > 1 ? " octets" : " octet");
 }
 
+} // namespace
+
 // Lines of 16 bytes; the address is 64-bit so that a record near the top of
 // the 32-bit space goes on counting instead of wrapping to 0.
-void AppendDump(std::vector<std::string>& out, std::uint64_t address, std::string_view data)
+void AjouteDump(std::vector<std::string>& out, std::uint64_t address, std::string_view data)
 {
     out.reserve(out.size() + (data.size() + kBytesPerLine - 1) / kBytesPerLine);
     for (std::size_t at = 0; at < data.size(); at += kBytesPerLine, address += kBytesPerLine) {
@@ -71,7 +73,19 @@ void AppendDump(std::vector<std::string>& out, std::uint64_t address, std::strin
     }
 }
 
-} // namespace
+std::string TexteSegment(std::size_t numero, std::uint64_t debut, std::uint64_t longueur)
+{
+    std::string t = "Segment " + Numero(numero) + " : ";
+    AppendHex(t, debut, 8);
+    if (longueur != 0) {
+        t += '-';
+        AppendHex(t, debut + longueur - 1, 8);
+    } else {
+        t.append(9, ' ');
+    }
+    t += " (" + Octets(longueur) + ")";
+    return t;
+}
 
 std::vector<TNoeudCod> ArbreCod(std::string_view bytes, bool taille32)
 {
@@ -99,14 +113,7 @@ std::vector<TNoeudCod> ArbreCod(std::string_view bytes, bool taille32)
         const std::uint32_t length = ReadLE(bytes, pos + 4, lenWidth);
         pos += header;
 
-        AppendHex(node.Texte, start, 8);
-        if (length != 0) {
-            node.Texte += '-';
-            AppendHex(node.Texte, std::uint64_t(start) + length - 1, 8);
-        } else {
-            node.Texte.append(9, ' ');
-        }
-        node.Texte += " (" + Octets(length) + ")";
+        node.Texte = TexteSegment(segment, start, length);
 
         if (start == 0 && length == 0) {
             node.Enfants.emplace_back("Fin normale des données");
@@ -115,13 +122,13 @@ std::vector<TNoeudCod> ArbreCod(std::string_view bytes, bool taille32)
         }
         const std::size_t avail = bytes.size() - pos;
         if (length <= avail) {
-            AppendDump(node.Enfants, start, bytes.substr(pos, length));
+            AjouteDump(node.Enfants, start, bytes.substr(pos, length));
             pos += length;
         } else {
             // The declared length is only compared, never used to size
             // anything: what is shown is what the file holds.
             node.Enfants.emplace_back("Fin du fichier atteinte, données tronquées");
-            AppendDump(node.Enfants, start, bytes.substr(pos));
+            AjouteDump(node.Enfants, start, bytes.substr(pos));
             pos = bytes.size();
         }
         tree.push_back(std::move(node));

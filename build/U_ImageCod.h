@@ -6,6 +6,8 @@
 // A record is a start address in bytes (4 bytes, little-endian), a length
 // (2 bytes, or 4 in the older variant) and that many data bytes; start 0 with
 // length 0 ends the data.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +35,11 @@ struct TNoeudCod {
 //    "Fin du fichier atteinte, en-tête tronqué" and "Octets restants : XX ... ".
 // A file that ends exactly after a record (without end record) just stops.
 std::vector<TNoeudCod> ArbreCod(std::string_view bytes, bool taille32);
+
+// The pieces of a node, for other image formats shown the same way:
+// "Segment NN : SSSSSSSS-EEEEEEEE (L octets)", and the dump lines of `data`.
+std::string TexteSegment(std::size_t numero, std::uint64_t debut, std::uint64_t longueur);
+void AjouteDump(std::vector<std::string>& lignes, std::uint64_t adresse, std::string_view data);
 
 // One node or child per line (LF), children indented by two spaces.
 std::string ArbreCodTexte(const std::vector<TNoeudCod>& arbre);

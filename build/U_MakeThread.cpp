@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTimer>
 
 #include <cerrno>
 
@@ -44,9 +43,13 @@ bool TMakeThread::Running() const
 
 void TMakeThread::ReadOutput()
 {
-    const QByteArray bytes = Process_->readAllStandardOutput();
-    Splitter_.Feed(std::string_view(bytes.constData(), std::size_t(bytes.size())),
-                   [this](std::string_view l) { Line(l); });
+    // Through a pipe of our own the process has no output channel.
+    if (Process_->isReadable()) {
+        const QByteArray bytes = Process_->readAllStandardOutput();
+        Splitter_.Feed(std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                       [this](std::string_view l) { Line(l); });
+    }
+    Tube_.Vide();
 }
 
 namespace {
@@ -98,6 +101,8 @@ void TMakeThread::Execute()
         Process_->setWorkingDirectory(QString::fromStdString(WorkDir));
     kep::OwnProcessGroup(*Process_);
     connect(Process_.get(), &QProcess::readyReadStandardOutput, this, &TMakeThread::ReadOutput);
+    // The output comes through a pipe of our own where one can be made.
+    Tube_.Branche(*Process_);
 
     QEventLoop loop;
     connect(Process_.get(), &QProcess::finished, &loop, &QEventLoop::quit);
@@ -110,6 +115,7 @@ void TMakeThread::Execute()
     // The tool's standard input is an open pipe nobody writes to.
     if (Process_->waitForStarted(-1)) {
         Started = true;
+        Tube_.Demarre([this](std::string_view b) { Splitter_.Feed(b, [this](std::string_view l) { Line(l); }); });
         if (Process_->state() != QProcess::NotRunning)
             loop.exec();
         // The loop also ends when the program quits: the tool must not outlive it.
@@ -126,6 +132,7 @@ void TMakeThread::Execute()
     } else {
         Line(kep::MessageEchecLancement(LaunchError(PipesExe)));
     }
+    Tube_.Ferme();
     Process_->disconnect(this);
     Process_.reset();
 
@@ -139,11 +146,7 @@ void TMakeThread::Stop()
     if (!Running() || Stopping_)
         return;
     Stopping_ = true;
-    const qint64 pid = Process_->processId();
-    kep::StopProcessGroup(pid, false);
-    // A tool that ignores the polite stop is killed shortly after.
-    QTimer::singleShot(1500, this, [this, pid] {
-        if (Running() && Process_->processId() == pid)
-            kep::StopProcessGroup(pid, true);
-    });
+    // The launcher ends at once and this object soon after; a tool that
+    // ignores the polite stop is killed later all the same.
+    kep::EndProcessGroup(Process_->processId());
 }

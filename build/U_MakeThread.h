@@ -3,6 +3,7 @@
 // process, live output, exit code. It runs on the calling thread and keeps
 // the program's events flowing until the launcher has ended.
 #include "build/U_ConsoleLines.h"
+#include "platform/SortieTube.h"
 
 #include <QObject>
 
@@ -53,5 +54,6 @@ private:
     std::unique_ptr<QProcess> Process_;
     std::unique_ptr<QFile> Log_;
     kep::TConsoleLines Splitter_;
+    kep::TSortieTube Tube_;
     bool Stopping_ = false;
 };

@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QPointer>
+#include <QTreeWidget>
 
 using namespace kep::test;
 
@@ -144,6 +145,17 @@ TEST_F(TPrinDebug, TheOriginalLineIsFoundByItsNumberAtTheLastSave)
     ASSERT_TRUE(W->SauvePage(0));
     ask("5");
     EXPECT_EQ(b.GetLine(b.CaretLine()), "        nop     ; line 2");
+}
+
+TEST_F(TPrinDebug, TheViewerOpensOnTheImageOfTheLastBuild)
+{
+    ASSERT_TRUE(StartBuilt());
+    W->Action("MD_CodView")->trigger();
+    const auto windows = W->findChildren<TEcrViewCod*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_EQ(windows[0]->edObjNameG->text().toStdString(), Dir.Path("p/demo.cod"));
+    ASSERT_GE(windows[0]->DumpG->topLevelItemCount(), 1);
+    EXPECT_EQ(windows[0]->DumpG->topLevelItem(0)->text(0), "Segment 00 : 00002000-0000200F (16 octets)");
 }
 
 TEST_F(TPrinDebug, EachUseOfTheViewerOpensAWindowThatClosingFrees)

@@ -2,7 +2,12 @@
 // error, edit above it, find it again.
 #include "app/PrinMakeFixture.h"
 
+#include "build/UF_ViewCod.h"
 #include "build/U_ErrPresets.h"
+#include "platform/QtText.h"
+
+#include <QLineEdit>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -29,6 +34,21 @@ TEST_F(TPrinMake, TheDemoBuildsCleanAndItsErrorVariantLandsOnTheTypo)
     EXPECT_TRUE(kep::FileExists(Dir.Path("p/demo.hex")));
     EXPECT_EQ(W->EcrMake(), nullptr) << "a clean build closes its window";
     EXPECT_EQ(Entry("demo.err"), -1);
+
+    // The image viewer opens on what gplink made: its Intel HEX file, not
+    // its .cod of another format.
+    W->Action("MD_CodView")->trigger();
+    const auto viewers = W->findChildren<TEcrViewCod*>();
+    ASSERT_EQ(viewers.size(), 1);
+    EXPECT_EQ(kep::QStringToPath(viewers[0]->edObjNameG->text()), Dir.Path("p/demo.hex"));
+    const QTreeWidget* tree = viewers[0]->DumpG;
+    ASSERT_GE(tree->topLevelItemCount(), 3);
+    EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("Segment 00 : 00000000-"))
+        << tree->topLevelItem(0)->text(0).toStdString();
+    // The reset vector, "goto Debut" (0x2833), low byte first.
+    EXPECT_TRUE(tree->topLevelItem(0)->child(0)->text(0).startsWith("000000: 33 28 "));
+    EXPECT_TRUE(tree->topLevelItem(tree->topLevelItemCount() - 1)->text(0).startsWith("Enregistrement de fin, ligne "));
+    viewers[0]->close();
 
     ASSERT_TRUE(W->FermeProjet());
     W.reset();

@@ -53,6 +53,22 @@ std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first)
     return v;
 }
 
+std::string CodMicrochip(const std::string& tool)
+{
+    std::string b(1024, '\0');
+    auto pascal = [&b](std::size_t at, const std::string& s) {
+        b[at] = char(s.size());
+        b.replace(at + 1, s.size(), s);
+    };
+    b[0] = 1;
+    pascal(256, "prog.cod");
+    b.replace(321, 7, "09Dec26");
+    pascal(330, "1.4.0");
+    pascal(350, tool);
+    b.replace(512, 4, "\x33\x28\x83\x16");
+    return b;
+}
+
 // ---- Map file -----------------------------------------------------------------------
 
 std::string LigneSegment(const TMapSegment& s)

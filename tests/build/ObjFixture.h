@@ -18,6 +18,9 @@ struct TCodRec {
 std::string ImageCod(const std::vector<TCodRec>& records, bool endRecord = true, bool len32 = false);
 // `n` bytes counting up from `first`.
 std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first = 0);
+// The other .cod: Microchip's (gpasm, gplink), a directory block naming
+// `tool` as gplink lays it out, and one block of code.
+std::string CodMicrochip(const std::string& tool);
 
 // ---- Map file -----------------------------------------------------------------------
 struct TMapGroupe {

@@ -242,6 +242,36 @@ TEST_F(ViewCod, NonAsciiFileName)
     EXPECT_EQ(W->DumpG->topLevelItem(0)->text(0), "Segment 00 : 00000010-00000011 (2 octets)");
 }
 
+TEST_F(ViewCod, AMicrochipCodSaysSoAndShowsTheHexBesideIt)
+{
+    // gplink's .cod, and the program it wrote beside it.
+    const QString cod = Write("demo.cod", kep::test::CodMicrochip("gplink"));
+    Choose(cod);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], "demo.cod n'est pas une image programme de ce format : c'est un fichier COD de Microchip "
+                           "écrit par gplink, que ce visionneur ne lit pas.");
+    EXPECT_EQ(TreeText(*W->DumpG), "demo.cod n'est pas une image programme de ce format\n"
+                                   "  C'est un fichier COD de Microchip écrit par gplink, que ce visionneur ne lit pas.\n"
+                                   "  Le programme est dans le fichier Intel HEX écrit à côté (.hex) : ouvrez-le.\n");
+    EXPECT_FALSE(W->OptTaille32->isEnabled());
+
+    const QString hex = Write("DEMO.HEX", ":040000003328831608\n:00000001FF\n");
+    Messages.clear();
+    Choose(cod);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_TRUE(Messages[0].endsWith("Il montre à la place DEMO.HEX, l'image Intel HEX du même programme."));
+    EXPECT_EQ(W->edObjNameG->text(), hex);
+    EXPECT_EQ(TreeText(*W->DumpG), "Segment 00 : 00000000-00000003 (4 octets)\n"
+                                   "  000000: 33 28 83 16 \n"
+                                   "Enregistrement de fin, ligne 2\n"
+                                   "  Fin normale des données\n");
+
+    // Back to an image of this format: the box counts again.
+    Choose(Write("prog.cod", ImageCod({{0x10, Bytes(2)}})));
+    EXPECT_TRUE(W->OptTaille32->isEnabled());
+    EXPECT_EQ(W->DumpG->topLevelItem(0)->text(0), "Segment 00 : 00000010-00000011 (2 octets)");
+}
+
 TEST_F(ViewCod, LargeImageLoadsQuickly)
 {
     // 16 full records: a megabyte, 65536 dump lines, the first 4096 shown.

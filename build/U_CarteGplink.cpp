@@ -1,4 +1,5 @@
 #include "build/U_CarteGplink.h"
+#include "build/U_ImageHex.h"
 #include "build/U_LignesTexte.h"
 
 #include <algorithm>
@@ -105,41 +106,13 @@ TCarteGplink LitCarte(std::string_view texte)
 
 TImageHex LitHex(std::string_view texte)
 {
+    // The viewer's reader: bad lines come back as messages, which the code
+    // look-up has no use for.
     TImageHex image;
-    std::uint32_t base = 0;
-    std::vector<std::uint8_t> rec;
-    TLignes lignes(texte);
-    std::string_view l;
-    while (lignes.Suivante(l)) {
-        l = Rogne(l);
-        if (l.size() < 11 || l[0] != ':' || (l.size() - 1) % 2 != 0)
-            continue;
-        rec.clear();
-        bool ok = true;
-        for (std::size_t i = 1; i + 1 < l.size() && ok; i += 2) {
-            ok = EstHex(l[i]) && EstHex(l[i + 1]);
-            rec.push_back(std::uint8_t(ValHex(l[i]) << 4 | ValHex(l[i + 1])));
-        }
-        if (!ok || rec.size() != std::size_t(rec[0]) + 5)
-            continue;
-        std::uint8_t somme = 0;
-        for (std::uint8_t b : rec)
-            somme = std::uint8_t(somme + b);
-        if (somme != 0)
-            continue;
-        const std::uint32_t decalage = std::uint32_t(rec[1]) << 8 | rec[2];
-        const std::uint8_t type = rec[3];
-        if (type == 0x00) {
-            for (std::size_t i = 0; i < rec[0]; ++i)
-                image.Octets.emplace_back(base + decalage + std::uint32_t(i), rec[4 + i]);
-        } else if (type == 0x01) {
-            break;
-        } else if (type == 0x02 && rec[0] == 2) {
-            base = (std::uint32_t(rec[4]) << 8 | rec[5]) << 4;
-        } else if (type == 0x04 && rec[0] == 2) {
-            base = (std::uint32_t(rec[4]) << 8 | rec[5]) << 16;
-        }
-    }
+    for (const TBlocHex& bloc : LitImageHex(texte).Blocs)
+        for (std::size_t i = 0; i < bloc.Octets.size(); ++i)
+            if (bloc.Adresse + i <= UINT32_MAX)
+                image.Octets.emplace_back(std::uint32_t(bloc.Adresse + i), std::uint8_t(bloc.Octets[i]));
     // A later record wins over an earlier one at the same address.
     std::stable_sort(image.Octets.begin(), image.Octets.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

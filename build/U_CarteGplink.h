@@ -33,7 +33,8 @@ struct TCarteGplink {
 TCarteGplink LitCarte(std::string_view texte);
 
 // The bytes of an Intel HEX file (records of type 00, 02 and 04; a record
-// whose length or checksum is wrong is ignored, and so is all after type 01).
+// whose length or checksum is wrong is ignored, and so is all after type 01;
+// nothing above 4 GiB).
 struct TImageHex {
     std::vector<std::pair<std::uint32_t, std::uint8_t>> Octets; // sorted by address, one per address
     std::optional<std::uint8_t> Octet(std::uint64_t adresse) const;

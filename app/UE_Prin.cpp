@@ -361,8 +361,18 @@ void TEcrPrin::OuvreFichier(const std::string& name0, const kep::TInfosFich* set
         ed->SetStyles(f.Styles);
         ed->Buffer().OemFile = f.Opts & kep::optConvDos;
         ed->FileName = name;
-        // A table line 0 names but that cannot be read is said as it opens.
-        connect(ed, &TEditeur::TableRefused, this, [this](const QString& message) { ShowError(message); });
+        // The table a file takes, or what is wrong with it, goes to the
+        // status bar: at once for the current file, else when it comes to
+        // the front.
+        auto dit = [this, ed](const QString& text) {
+            if (ed == EditeurCourant()) {
+                ed->TakeTableStatus();
+                SetPanel(3, text);
+            }
+        };
+        connect(ed, &TEditeur::TableRefused, this, dit);
+        connect(ed, &TEditeur::TableStatus, this, dit);
+        connect(ed, &TEditeur::MnemonicHelp, this, [this, ed](const QString& m) { AideMnemonique(ed, m); });
         if (!name.empty()) {
             ed->Load();
             const bool ailleurs = !kep::SamePath(kep::FolderOf(name), kep::FolderOf(NomProjet));
@@ -510,6 +520,10 @@ void TEcrPrin::ChoisitPage(int index)
     ModifiedToggled();
     CaretMoved();
     InsReplSwapped();
+    // Each file is coloured with its own processor's table.
+    ed->ReprendTable();
+    if (const QString table = ed->TakeTableStatus(); !table.isEmpty())
+        SetPanel(3, table);
     // The references mark the current entry's lines.
     if (CRef_) {
         CRef_->SetCurrentEntry(index + 1);

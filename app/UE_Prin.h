@@ -327,6 +327,11 @@ private:
     void MA_RubriquesClick();
     void MA_VieilleAideClick();
     void MA_ProcesseurClick();
+    // F1 on a mnemonic: its entry in the description of the file's table.
+    void AideMnemonique(TEditeur* ed, const QString& mnemonic);
+    // The project's main source and make file, for the sources that name no
+    // processor.
+    void SuitProjetPourTables();
     void MA_ProcesseursClick();
     void MA_HistoriqueClick();
     void MA_AProposClick();

@@ -145,8 +145,14 @@ void TEcrPrin::OuvreMenuAide()
     TEditeur* ed = EditeurCourant();
     if (ed && ed->Buffer().LineCount() > 0 && !(ed->Buffer().LineCount() == 1 && ed->Buffer().GetLine(0).empty())) {
         QAction* item = Action("MA_Processeur");
-        const std::string name = kep::NomProcesseurLigne(ed->Buffer().GetLine(0));
-        const bool known = !kep::FichierDescription(Cfg_->Data.TabPath, name).empty();
+        std::string name = kep::NomProcesseurLigne(ed->Buffer().GetLine(0));
+        bool known = !kep::FichierDescription(Cfg_->Data.TabPath, name).empty();
+        // Else the table the file's processor directives chose.
+        if (!known && !ed->TableUtilisee().empty() && kep::SamePath(kep::FolderOf(ed->TableUtilisee()), Cfg_->Data.TabPath)) {
+            name = kep::FileNameOf(ed->TableUtilisee());
+            name.erase(name.size() - 4);
+            known = !kep::FichierDescription(Cfg_->Data.TabPath, name).empty();
+        }
         item->setVisible(known);
         if (known) {
             item->setText(QStringLiteral("Processeur ") + kep::AnsiToQString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
@@ -169,6 +175,26 @@ kep::TEcrAideProc* TEcrPrin::AideProc()
         PlaceDansLeProjet(w);
     }
     return AideProc_;
+}
+
+static void MontreFenetre(QWidget* w);
+
+void TEcrPrin::AideMnemonique(TEditeur* ed, const QString& mnemonic)
+{
+    const std::string& table = ed->TableUtilisee();
+    std::string description = table;
+    if (description.size() > 4)
+        description.replace(description.size() - 4, 4, ".s");
+    if (table.empty() || !kep::FileExists(description)) {
+        SetPanel(3, QStringLiteral("Pas de description des instructions pour ce fichier."));
+        return;
+    }
+    AideProc()->Load(table);
+    if (!AideProc_)
+        return;
+    if (!AideProc_->MontreInstruction(kep::QStringToAnsi(mnemonic)))
+        SetPanel(3, QStringLiteral("« ") + mnemonic + QStringLiteral(" » n'est pas dans la description des instructions."));
+    MontreFenetre(AideProc_);
 }
 
 kep::TEcrAideProc* TEcrPrin::FenAideProc() const

@@ -176,6 +176,7 @@ bool TEcrPrin::ChoisitMakeFile()
     const std::string name = kep::QStringToPath(QFileInfo(chosen).absoluteFilePath());
     if (!kep::SamePath(name, NomMakeFile)) {
         NomMakeFile = name;
+        SuitProjetPourTables();
         QAction* nom = Action("MM_MakeFile");
         nom->setText(kep::PathToQString(kep::FileNameOf(NomMakeFile)));
         nom->setVisible(true);

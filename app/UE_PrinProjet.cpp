@@ -82,6 +82,7 @@ bool TEcrPrin::ChargeProjet()
     }
     const kep::TSessionGlobal g = kep::ReadSessionGlobal(ini);
     NomMakeFile = g.MakeFile.empty() ? std::string() : kep::ExpandName(folder, g.MakeFile);
+    SuitProjetPourTables();
     if (QAction* nom = Action("MM_MakeFile")) {
         nom->setText(kep::PathToQString(kep::FileNameOf(NomMakeFile)));
         nom->setVisible(!NomMakeFile.empty() && !ProjetProtege);
@@ -347,4 +348,25 @@ void TEcrPrin::MP_ProjetClick()
 void TEcrPrin::MP_VersionsClick()
 {
     ExecDialog(kep::TEcrProjVers::Instance(this));
+}
+
+void TEcrPrin::SuitProjetPourTables()
+{
+    // The main source is named after the project, else after its make file.
+    TEditeur::ProjetMakeFile = NomMakeFile;
+    TEditeur::ProjetSource.clear();
+    for (const std::string& from : {NomProjet, NomMakeFile}) {
+        if (from.empty())
+            continue;
+        std::string stem = kep::FileNameOf(from);
+        if (const auto dot = stem.rfind('.'); dot != std::string::npos)
+            stem.erase(dot);
+        for (const char* ext : {".asm", ".s"}) {
+            const std::string source = kep::ExpandName(kep::FolderOf(from), stem + ext);
+            if (kep::FileExists(source)) {
+                TEditeur::ProjetSource = source;
+                return;
+            }
+        }
+    }
 }

@@ -1,4 +1,5 @@
-# kep_add_test(NAME SOURCES ... LIBS ... [GUI])
+# kep_add_test(NAME SOURCES ... LIBS ... [GUI] [TABLES])
+# TABLES: the test reads the shipped processor tables, in KEP_TABLES_DIR.
 # A model test links plain GoogleTest; a GUI test gets a QApplication in its
 # main and runs on the offscreen platform. GUI tests are skipped in the
 # models-only tree.
@@ -6,7 +7,7 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 function(kep_add_test name)
-  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "GUI;TABLES" "" "SOURCES;LIBS;LABELS" ${ARGN})
   if(T_GUI AND KEP_ONLY_MODELS)
     return()
   endif()
@@ -27,6 +28,10 @@ function(kep_add_test name)
     KEP_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     KEP_BINARY_DIR="${PROJECT_BINARY_DIR}"
     KEP_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  if(T_TABLES)
+    target_compile_definitions(${name} PRIVATE KEP_TABLES_DIR="${KEP_TABLES_DIR}")
+    add_dependencies(${name} kep_processor_tables)
+  endif()
   string(REPLACE ";" "\\;" labels "${labels}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

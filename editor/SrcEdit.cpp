@@ -127,6 +127,14 @@ void TSrcEdit::SetStyles(const kep::TStyleTable& styles)
     viewport()->update();
 }
 
+void TSrcEdit::SetChipTokens(std::shared_ptr<const kep::TTokens> tokens)
+{
+    if (tokens == ChipTokens_)
+        return;
+    ChipTokens_ = std::move(tokens);
+    viewport()->update();
+}
+
 void TSrcEdit::SetTokens(const kep::TTokens* tokens)
 {
     Tokens_ = tokens ? tokens : &kep::SharedTokens();
@@ -367,7 +375,7 @@ void TSrcEdit::PaintLine(QPainter& p, std::int32_t line, int y, int right)
     const QColor selFore = Resolve(selColours.Fore), selBack = Resolve(selColours.Back);
 
     int x = 0; // text x of the next character
-    kep::TRunWalker walker(*Tokens_, Styles_, text, state);
+    kep::TRunWalker walker(*Tokens_, Styles_, text, state, ChipTokens_.get());
     kep::TStyledRun run;
     while (walker.Next(run) && x + origin < right) {
         const QColor fore = Resolve(run.Fore), back = Resolve(run.Back);

@@ -32,6 +32,9 @@ public:
     // The vocabulary that colours the text; the program's shared one by default.
     void SetTokens(const kep::TTokens* tokens);
     const kep::TTokens& Tokens() const { return *Tokens_; }
+    // The names of the file's chip, coloured beside the shared vocabulary.
+    void SetChipTokens(std::shared_ptr<const kep::TTokens> tokens);
+    const kep::TTokens* ChipTokens() const { return ChipTokens_.get(); }
 
     // Sets the font and recomputes the metrics; tab stops keep their columns.
     void SetEditorFont(const QFont& font);
@@ -135,6 +138,7 @@ private:
     std::unique_ptr<TClipboard> Clipboard_;
     kep::TStyleTable Styles_;
     const kep::TTokens* Tokens_ = nullptr;
+    std::shared_ptr<const kep::TTokens> ChipTokens_;
     QFont Font_;
     int Ascent_ = 12;
     bool ForcedFixed_ = false;

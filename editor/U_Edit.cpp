@@ -6,6 +6,7 @@
 #include "platform/FileIo.h"
 #include "platform/Help.h"
 #include "platform/Paths.h"
+#include "processor/U_Puces.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -18,8 +19,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 std::string TEditeur::TabPath;
+std::string TEditeur::ProjetSource;
+std::string TEditeur::ProjetMakeFile;
 
 namespace {
 
@@ -156,6 +160,8 @@ bool TEditeur::Save(std::string* error)
     if (!Buffer().SaveFile(FileName, error))
         return false;
     FileDate = kep::FileModTimeNs(FileName);
+    // The processor directives may have been edited.
+    SelectTable(false);
     return true;
 }
 
@@ -218,37 +224,7 @@ bool AskReloadBox(QWidget* parent, const QString& text, bool modified)
 
 std::string TEditeur::TableFileFor(const std::string& firstLine) const
 {
-    std::string path = TabPath + firstLine;
-    if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
-        path.pop_back();
-    // Replace the extension (after the last dot of the last component).
-    const auto slash = path.find_last_of("/\\");
-    const auto dot = path.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        path.erase(dot);
-    return path + ".tab";
-}
-
-namespace {
-
-bool TablesFolderExists(const std::string& table)
-{
-    std::error_code ec;
-    const auto slash = table.rfind('/');
-    return std::filesystem::is_directory(slash == std::string::npos ? std::string(".") : table.substr(0, slash + 1), ec);
-}
-
-} // namespace
-
-bool TEditeur::NamesTable(std::string_view firstLine)
-{
-    // Spelled like a file name: a banner of "*" or "#" or a statement is no
-    // table name.
-    const std::string_view name = kep::TrimControls(firstLine);
-    auto alnum = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    return std::any_of(name.begin(), name.end(), alnum) && std::all_of(name.begin(), name.end(), [&](char c) {
-        return alnum(c) || c == '_' || c == '-' || c == '.' || c == '/' || c == '\\';
-    });
+    return kep::FichierTableLigne0(TabPath, firstLine);
 }
 
 std::map<std::string, std::int64_t>& TEditeur::ReportedAtOpen()
@@ -257,44 +233,125 @@ std::map<std::string, std::int64_t>& TEditeur::ReportedAtOpen()
     return reported;
 }
 
+namespace {
+
+// One vocabulary per chip include, shared by the files of that chip and
+// rebuilt when the file changes.
+std::shared_ptr<const kep::TTokens> ChipTokensFor(const std::string& include)
+{
+    struct TEntry {
+        std::shared_ptr<const std::vector<std::string>> Names;
+        std::shared_ptr<const kep::TTokens> Tokens;
+    };
+    static std::map<std::string, TEntry> cache;
+    auto names = kep::NomsDuFichierPuce(include);
+    TEntry& e = cache[include];
+    if (e.Names != names) {
+        auto tokens = std::make_shared<kep::TTokens>(kep::TTokens::TVide{});
+        std::vector<std::string> flagged;
+        flagged.reserve(names->size());
+        // A register name is a whole word: PORTB does not colour PORTBX.
+        for (const std::string& n : *names)
+            flagged.push_back(n + "~");
+        tokens->LoadLists({}, flagged);
+        e = TEntry{names, tokens};
+    }
+    return e.Tokens;
+}
+
+std::string TableCaption(const std::string& table, const std::string& chip)
+{
+    std::string text = "Table processeur : " + kep::FileNameOf(table);
+    if (!chip.empty())
+        text += " (" + chip + ")";
+    return text;
+}
+
+} // namespace
+
 void TEditeur::SelectTable(bool opening)
 {
     LastFirstLine_ = Buffer().GetLine(0);
-    std::string table = TableFileFor(std::string(kep::TrimControls(LastFirstLine_)));
-    // Sources written on Windows name their table in any case.
-    if (!kep::FileExists(table) && !TabPath.empty() && table.compare(0, TabPath.size(), TabPath) == 0) {
-        const std::string spelled = kep::ExpandName(TabPath, table.substr(TabPath.size()));
-        if (kep::FileExists(spelled))
-            table = spelled;
+    std::string head;
+    const std::int32_t n = std::min<std::int32_t>(Buffer().LineCount(), 100);
+    for (std::int32_t i = 0; i < n; ++i) {
+        head += Buffer().GetLine(i);
+        head += '\n';
     }
+    const kep::TContexteTable ctx{TabPath, FileName.empty() ? std::string() : kep::FolderOf(FileName), ProjetSource,
+                                  ProjetMakeFile};
+    const kep::TChoixTable choix = kep::ChoisitTable(head, ctx);
+    const std::string before = Table_, chipBefore = Puce_;
     std::string error;
-    if (kep::FileExists(table)) {
-        if (kep::SharedTokens().LoadTable(table, &error)) {
-            ReportedTable_.clear();
-            Buffer().SetStateValidBefore(0);
-            viewport()->update();
-            return;
+    if (!choix.Table.empty() && kep::SharedTokens().LoadTable(choix.Table, &error)) {
+        ReportedTable_.clear();
+        Table_ = choix.Table;
+        Puce_ = choix.Famille == kep::TFamille::Aucune ? std::string() : choix.Puce;
+    }
+    // An unknown chip keeps the names the file had.
+    if (!choix.Include.empty())
+        SetChipTokens(ChipTokensFor(choix.Include));
+    else if (choix.Puce.empty())
+        SetChipTokens(nullptr);
+    Buffer().SetStateValidBefore(0);
+    viewport()->update();
+    if (!error.empty() && choix.Table != ReportedTable_) {
+        // A damaged table named by several files of a project is reported
+        // once as they open, again when it changes on disk.
+        const std::int64_t date = kep::FileModTimeNs(choix.Table);
+        bool say = true;
+        if (opening) {
+            auto [it, fresh] = ReportedAtOpen().try_emplace(choix.Table, date);
+            say = fresh || it->second != date;
+            it->second = date;
         }
-    } else if (opening && NamesTable(LastFirstLine_) && TablesFolderExists(table)) {
-        // Only when the file opens: while line 0 is typed, the names on the
-        // way to the right one are missing too. Without the tables folder
-        // itself nothing can be found: that is the configuration's business.
-        error = "Table processeur « " + table + " » introuvable.";
-    }
-    if (error.empty() || table == ReportedTable_)
+        if (say) {
+            ReportedTable_ = choix.Table;
+            // The reader writes its messages and the paths in UTF-8.
+            PendingStatus_ = QString::fromUtf8(error);
+            emit TableRefused(PendingStatus_);
+        }
         return;
-    // A damaged table named by several files of a project is reported once
-    // as they open, again when it changes on disk.
-    const std::int64_t date = kep::FileModTimeNs(table);
-    if (opening) {
-        auto [it, fresh] = ReportedAtOpen().try_emplace(table, date);
-        if (!fresh && it->second == date)
-            return;
-        it->second = date;
     }
-    ReportedTable_ = table;
-    // The reader writes its messages and the paths in UTF-8.
-    emit TableRefused(QString::fromUtf8(error));
+    if (!choix.Message.empty()) {
+        if (choix.Message != SaidMessage_) {
+            SaidMessage_ = choix.Message;
+            PendingStatus_ = QString::fromUtf8(choix.Message);
+            emit TableStatus(PendingStatus_);
+        }
+        return;
+    }
+    SaidMessage_.clear();
+    if (!Table_.empty() && (Table_ != before || Puce_ != chipBefore)) {
+        PendingStatus_ = kep::PathToQString(TableCaption(Table_, Puce_));
+        emit TableStatus(PendingStatus_);
+    }
+}
+
+void TEditeur::ReprendTable()
+{
+    if (!Table_.empty() && kep::SharedTokens().TableName() != Table_ && kep::SharedTokens().LoadTable(Table_)) {
+        Buffer().SetStateValidBefore(0);
+        viewport()->update();
+        PendingStatus_ = kep::PathToQString(TableCaption(Table_, Puce_));
+    }
+}
+
+QString TEditeur::TakeTableStatus()
+{
+    return std::exchange(PendingStatus_, QString());
+}
+
+std::string TEditeur::MnemonicAt(QPoint viewportPoint) const
+{
+    const std::string word = WordAtPoint(viewportPoint, HelpSet());
+    if (word.empty())
+        return {};
+    kep::TTokens& tokens = kep::SharedTokens();
+    const std::string upper = kep::UpperAscii(word);
+    if (!tokens.Find(upper) || tokens.Current()->Style != kep::stOp)
+        return {};
+    return upper;
 }
 
 int TEditeur::DirectiveHelpAt(QPoint viewportPoint) const
@@ -312,6 +369,11 @@ void TEditeur::keyPressEvent(QKeyEvent* e)
         if (context >= 0) {
             const QString file = QCoreApplication::applicationDirPath() + QStringLiteral("/qdx.hlp");
             kep::ShowHelpContext(file, context, this);
+            return;
+        }
+        const std::string mnemonic = MnemonicAt(viewport()->mapFromGlobal(QCursor::pos()));
+        if (!mnemonic.empty()) {
+            emit MnemonicHelp(QString::fromLatin1(mnemonic));
             return;
         }
     }

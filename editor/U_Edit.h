@@ -27,6 +27,10 @@ public:
 
     // Folder of the processor tables (the option store keeps it up to date).
     static std::string TabPath;
+    // The open project's main source and make file, where a source that
+    // names no processor finds it.
+    static std::string ProjetSource;
+    static std::string ProjetMakeFile;
 
     // Loads FileName; false when the file is missing (the text stays).
     bool Load();
@@ -47,14 +51,24 @@ public:
     // given up when `ask` says so. True when reloaded.
     bool ReloadAfterBuild(const TAskReload& ask);
 
-    // Takes the table named by line 0 for the colouring. A table that cannot
-    // be read leaves the vocabulary as it was and is reported once per table
-    // named; a missing one only as the file opens (or the tables folder
-    // changes), and only when line 0 is spelled like a file name (other first
-    // lines name no table).
+    // Takes the table named by line 0, else the one of the processor the
+    // source's directives name (or the project's), for the colouring, and the
+    // chip's own names. A table that cannot be read leaves the vocabulary as
+    // it was and is reported once per table; a name that is no table file
+    // says nothing.
     void SelectTable(bool opening = false);
     std::string TableFileFor(const std::string& firstLine) const;
-    static bool NamesTable(std::string_view firstLine);
+    // The table this file uses (empty before one was found), and its chip.
+    const std::string& TableUtilisee() const { return Table_; }
+    const std::string& Puce() const { return Puce_; }
+    // Puts this file's table back in the shared vocabulary (another file may
+    // have loaded its own since).
+    void ReprendTable();
+    // The last table text said and not yet shown (the window shows it when
+    // the file comes to the front), emptied by taking it.
+    QString TakeTableStatus();
+    // The mnemonic under a point when it is one of the table's, else empty.
+    std::string MnemonicAt(QPoint viewportPoint) const;
 
     // F1 on a directive: its help number, or -1 when the word is none.
     int DirectiveHelpAt(QPoint viewportPoint) const;
@@ -78,6 +92,11 @@ public:
 signals:
     // What is wrong with the table line 0 names, in French, with its path.
     void TableRefused(const QString& message);
+    // For the status bar: the table the file now uses, or why it keeps the
+    // one it had.
+    void TableStatus(const QString& text);
+    // F1 on one of the table's mnemonics.
+    void MnemonicHelp(const QString& mnemonic);
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -89,6 +108,9 @@ private:
 
     std::string LastFirstLine_;
     std::string ReportedTable_; // the table reported last, until another is named
+    std::string Table_, Puce_;
+    std::string SaidMessage_;
+    QString PendingStatus_;
 };
 
 // Occurrence lines of a word for the context menu: "(n) text" captions with

@@ -1,4 +1,5 @@
 #include "editor/U_Syntaxe.h"
+#include "platform/AsciiText.h"
 
 #include "platform/FileIo.h"
 #include "processor/U_TabFile.h"
@@ -43,14 +44,6 @@ inline bool Blank(char c)
     return c == ' ' || c == '\t';
 }
 
-std::string UpperAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = char(Up(c));
-    return out;
-}
-
 // The text at pos starts with the word (given in upper case), ignoring case.
 bool StartsWithUpper(std::string_view line, std::size_t pos, std::string_view word)
 {
@@ -62,23 +55,6 @@ bool StartsWithUpper(std::string_view line, std::size_t pos, std::string_view wo
     return true;
 }
 
-// Offset of the first ";" outside a quoted part, or the line's length.
-std::size_t CommentStart(std::string_view line)
-{
-    char quote = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == ';') {
-            return i;
-        }
-    }
-    return line.size();
-}
 
 } // namespace
 
@@ -148,6 +124,11 @@ std::uint32_t NextState(std::uint32_t state, std::string_view line)
 
 // ---------------------------------------------------------------------------
 // Vocabulary
+
+TTokens::TTokens(TVide)
+{
+    IndexFirstChars();
+}
 
 TTokens::TTokens()
 {
@@ -322,7 +303,8 @@ TTokens& SharedTokens()
 // ---------------------------------------------------------------------------
 // Tokens
 
-TStyleType ScanToken(const TTokens& tokens, std::string_view line, std::size_t pos, std::size_t& length)
+TStyleType ScanToken(const TTokens& tokens, std::string_view line, std::size_t pos, std::size_t& length,
+                     const TTokens* chip)
 {
     const std::size_t n = line.size();
     if (pos >= n) {
@@ -349,7 +331,15 @@ TStyleType ScanToken(const TTokens& tokens, std::string_view line, std::size_t p
         return stStr;
     }
     TStyleType style;
-    if (const std::size_t len = tokens.Match(line, pos, style)) {
+    std::size_t len = tokens.Match(line, pos, style);
+    if (chip) {
+        TStyleType chipStyle;
+        if (const std::size_t chipLen = chip->Match(line, pos, chipStyle); chipLen > len) {
+            len = chipLen;
+            style = chipStyle;
+        }
+    }
+    if (len) {
         length = len;
         return style;
     }
@@ -401,8 +391,10 @@ TTokenColours TokenColours(const TStyleTable& styles, TStyleType style, std::uin
     return c;
 }
 
-TRunWalker::TRunWalker(const TTokens& tokens, const TStyleTable& styles, std::string_view line, std::uint32_t state)
+TRunWalker::TRunWalker(const TTokens& tokens, const TStyleTable& styles, std::string_view line, std::uint32_t state,
+                       const TTokens* chip)
     : Tokens_(tokens)
+    , Chip_(chip)
     , Styles_(styles)
     , Line_(line)
     , State_(state)
@@ -414,7 +406,7 @@ bool TRunWalker::Next(TStyledRun& run)
     if (Pos_ >= Line_.size())
         return false;
     std::size_t len;
-    const TStyleType st = ScanToken(Tokens_, Line_, Pos_, len);
+    const TStyleType st = ScanToken(Tokens_, Line_, Pos_, len, Chip_);
     const TTokenColours c = TokenColours(Styles_, st, State_);
     run = TStyledRun{std::int32_t(Pos_) + 1, std::int32_t(len), st, c.Fore, c.Back, c.FontStyle};
     Pos_ += len;

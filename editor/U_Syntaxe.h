@@ -44,6 +44,9 @@ class TTokens {
 public:
     // The directives, in the directive style.
     TTokens();
+    // An empty vocabulary (a chip's register names).
+    struct TVide {};
+    explicit TTokens(TVide);
 
     // A trailing "\" or "~" becomes the entry's flag. An existing entry stays
     // as it is, except that a processor keyword becomes a mnemonic when added
@@ -90,7 +93,10 @@ private:
 TTokens& SharedTokens();
 
 // One token of a line: its style and its extent (0-based byte offset).
-TStyleType ScanToken(const TTokens& tokens, std::string_view line, std::size_t pos, std::size_t& length);
+// `chip`, when given, holds the names of the file's chip: the longer match
+// of the two wins, the shared vocabulary on a tie.
+TStyleType ScanToken(const TTokens& tokens, std::string_view line, std::size_t pos, std::size_t& length,
+                     const TTokens* chip = nullptr);
 
 // The tokeniser as the painter drives it, plus the context state.
 class TSyntaxe {
@@ -147,11 +153,13 @@ struct TStyledRun {
 // Walks the styled runs of one line (kept by the caller).
 class TRunWalker {
 public:
-    TRunWalker(const TTokens& tokens, const TStyleTable& styles, std::string_view line, std::uint32_t state);
+    TRunWalker(const TTokens& tokens, const TStyleTable& styles, std::string_view line, std::uint32_t state,
+               const TTokens* chip = nullptr);
     bool Next(TStyledRun& run);
 
 private:
     const TTokens& Tokens_;
+    const TTokens* Chip_;
     const TStyleTable& Styles_;
     std::string_view Line_;
     std::uint32_t State_;

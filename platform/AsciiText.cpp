@@ -29,4 +29,21 @@ std::string_view TrimControls(std::string_view s)
     return s;
 }
 
+std::size_t CommentStart(std::string_view line)
+{
+    char quote = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ';') {
+            return i;
+        }
+    }
+    return line.size();
+}
+
 } // namespace kep

@@ -11,6 +11,8 @@ std::string UpperAscii(std::string_view s);
 std::string LowerAscii(std::string_view s);
 // Without the characters of code 32 or less at either end.
 std::string_view TrimControls(std::string_view s);
+// Offset of the first ";" outside a quoted part, or the line's length.
+std::size_t CommentStart(std::string_view line);
 
 // The lines of a text, split at CR LF, LF or CR; a last line end adds no
 // empty line. Nothing is copied.

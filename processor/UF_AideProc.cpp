@@ -296,6 +296,32 @@ void TEcrAideProc::InstructionClick(int row)
         Syntaxes->addItem(AnsiToQString(t));
 }
 
+bool TEcrAideProc::MontreInstruction(const std::string& mnemonic)
+{
+    auto find = [&] {
+        for (int row = 0; row < Codes->count(); ++row) {
+            const QString text = Codes->item(row)->text();
+            if (text.left(text.indexOf(QLatin1Char('\t'))).compare(AnsiToQString(mnemonic), Qt::CaseInsensitive) == 0)
+                return row;
+        }
+        return -1;
+    };
+    int row = find();
+    if (row < 0) {
+        for (int g = 0; g < Groupes->count(); ++g)
+            if (Groupes->item(g)->text() == QStringLiteral("_Toutes_")) {
+                Groupes->setCurrentRow(g);
+                GroupClick(g);
+            }
+        row = find();
+    }
+    if (row < 0)
+        return false;
+    Codes->setCurrentRow(row);
+    InstructionClick(row);
+    return true;
+}
+
 void TEcrAideProc::RestaureBounds(TIniFilePlus& ini)
 {
     try {

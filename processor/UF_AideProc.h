@@ -63,6 +63,10 @@ public:
     void GroupTick(int row, bool ticked);
     // Describes the instruction of the Codes line.
     void InstructionClick(int row);
+    // Shows an instruction's entry (F1 on a mnemonic): the whole set is
+    // listed when the current group lacks it. False when the description
+    // has no such instruction.
+    bool MontreInstruction(const std::string& mnemonic);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -31,6 +31,13 @@
 //       kw K | item I | alt G | list L | qkw K (keyword in quotes)
 //       | comma | macsig XX XX | code XX... (raw bytes)
 //   raw XX...                  raw bytes appended to the mnemonic's data
+//   needs TAG                  the mnemonic's forms need assembler mode TAG
+//   field NAME BITS [signed] [max N] [rel OFFSET SCALE]
+//                              where item or alternative NAME lands in the
+//                              opcode: "11-8,3-0" (high part first)
+//
+// "field" and "needs" serve the check against the real assemblers only; the
+// table file is the same with or without them.
 //
 // Definitions may come in any order; a mnemonic's variants are chained in
 // the order written.
@@ -38,6 +45,7 @@
 
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -202,6 +210,12 @@ public:
         if (!Index.emplace(name, Count).second && !duplicates)
             Fail(line, std::string(What) + " « " + name + " » déjà défini.");
     }
+    // 1-based index of a name, 0 when it is not defined.
+    std::size_t Find(const std::string& name) const
+    {
+        auto it = Index.find(name);
+        return it == Index.end() ? 0 : it->second;
+    }
     std::uint8_t Resolve(const TToken& t, int line) const
     {
         if (!t.Quoted && t.Text.size() > 1 && t.Text[0] == '#')
@@ -233,6 +247,7 @@ private:
     void Build(const TLine& l);
     std::string Item(const TLine& l);
     void Variant(const TLine& l);
+    void Field(const TLine& l);
     void Need(const TLine& l, std::size_t min, std::size_t max, const char* usage) const
     {
         std::size_t n = l.Tokens.size();
@@ -247,12 +262,14 @@ private:
         bool Long = false;
         std::string Opcode;
         std::string Bytes; // syntax items with their end, or raw bytes
+        std::vector<TTabDesc::TSyntaxItem> Syntax;
         int Line = 0;
     };
     struct TPending {
         std::string Name;
         int Line = 0;
         std::vector<TPiece> Pieces;
+        std::vector<std::string> Needs;
     };
     void FinishMnemonics();
 
@@ -288,6 +305,10 @@ void TParser::Run(std::string_view text)
             Value(l);
     for (const TLine& l : lines)
         Build(l);
+    // Fields are checked against the items and alternatives, all built now.
+    for (const TLine& l : lines)
+        if (l.Tokens[0].Text == "field")
+            Field(l);
     FinishMnemonics();
 }
 
@@ -367,7 +388,7 @@ void TParser::Build(const TLine& l)
         if (!fresh)
             Fail(l.Number, "mnémonique « " + l.Tokens[1].Text + " » déjà défini ligne " + std::to_string(it->second) +
                                ".");
-        Pending.push_back({name, l.Number, {}});
+        Pending.push_back({name, l.Number, {}, {}});
     } else if (cmd == "encoding") {
         Variant(l);
     } else if (cmd == "raw") {
@@ -378,6 +399,15 @@ void TParser::Build(const TLine& l)
         for (std::size_t i = 1; i < l.Tokens.size(); ++i)
             p.Bytes += static_cast<char>(ParseHexByte(l.Tokens[i], l.Number));
         Pending.back().Pieces.push_back(p);
+    } else if (cmd == "needs") {
+        if (Pending.empty())
+            Fail(l.Number, "« needs » hors d'un mnémonique.");
+        Need(l, 2, 2, "needs MODE");
+        std::vector<std::string>& needs = Pending.back().Needs;
+        if (std::find(needs.begin(), needs.end(), l.Tokens[1].Text) == needs.end())
+            needs.push_back(l.Tokens[1].Text);
+    } else if (cmd == "field") {
+        // After the items and alternatives.
     } else {
         Fail(l.Number, "instruction inconnue « " + cmd + " ».");
     }
@@ -470,31 +500,39 @@ void TParser::Variant(const TLine& l)
     while (i < l.Tokens.size()) {
         const TToken& t = l.Tokens[i++];
         const std::string& w = t.Text;
+        using S = TTabDesc::TSyntaxItem;
+        auto record = [&](S::TKind kind, std::uint8_t index) {
+            p.Syntax.push_back({kind, index});
+            return static_cast<char>(index);
+        };
         if (w == "kw") {
             p.Bytes += '\x01';
-            p.Bytes += static_cast<char>(Keyword(arg("kw"), n));
+            p.Bytes += record(S::Keyword, Keyword(arg("kw"), n));
         } else if (w == "item") {
             p.Bytes += '\x02';
-            p.Bytes += static_cast<char>(ItemNames.Resolve(arg("item"), n));
+            p.Bytes += record(S::Item, ItemNames.Resolve(arg("item"), n));
         } else if (w == "alt") {
             p.Bytes += '\x03';
-            p.Bytes += static_cast<char>(AltNames.Resolve(arg("alt"), n));
+            p.Bytes += record(S::Alternative, AltNames.Resolve(arg("alt"), n));
             p.Bytes += '\0';
         } else if (w == "list") {
             p.Bytes += '\x04';
-            p.Bytes += static_cast<char>(ListNames.Resolve(arg("list"), n));
+            p.Bytes += record(S::List, ListNames.Resolve(arg("list"), n));
             p.Bytes += '\0';
         } else if (w == "qkw") {
             p.Bytes += '\x09';
-            p.Bytes += static_cast<char>(Keyword(arg("qkw"), n));
+            p.Bytes += record(S::QuotedKeyword, Keyword(arg("qkw"), n));
         } else if (w == "comma") {
             p.Bytes += '\x0A';
+            record(S::Comma, 0);
         } else if (w == "macsig") {
+            record(S::Other, 0);
             p.Bytes += '\x13';
             p.Bytes += static_cast<char>(ParseHexByte(arg("macsig"), n));
             p.Bytes += static_cast<char>(ParseHexByte(arg("macsig"), n));
         } else if (w == "code") {
             // Raw bytes to the end of the line.
+            record(TTabDesc::TSyntaxItem::Other, 0);
             if (i >= l.Tokens.size())
                 Fail(n, "argument manquant après « code ».");
             while (i < l.Tokens.size())
@@ -507,6 +545,138 @@ void TParser::Variant(const TLine& l)
     Pending.back().Pieces.push_back(p);
 }
 
+// A decimal number, or hexadecimal after 0x; a sign only when allowed.
+long long ParseNumber(const std::string& s, bool sign, int line, const char* what)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (sign && !s.empty() && (s[0] == '-' || s[0] == '+')) {
+        negative = s[0] == '-';
+        i = 1;
+    }
+    int base = 10;
+    if (s.size() > i + 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= s.size() || s.size() - i > 12)
+        Fail(line, std::string(what) + " invalide : « " + s + " ».");
+    long long v = 0;
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
+        if (d >= base)
+            Fail(line, std::string(what) + " invalide : « " + s + " ».");
+        v = v * base + d;
+    }
+    return negative ? -v : v;
+}
+
+void TParser::Field(const TLine& l)
+{
+    const int n = l.Number;
+    const char* usage =
+        "syntaxe attendue : « field NOM BITS [signed] [max N] [rel DÉCALAGE PAS] [scale N] [not] [also BITS] ».";
+    if (l.Tokens.size() < 3)
+        Fail(n, usage);
+    const std::string& name = l.Tokens[1].Text;
+    // An item first: "item d alt dest" and "alt d ..." may share a name.
+    std::size_t item = ItemNames.Find(name), alt = item ? 0 : AltNames.Find(name);
+    if (!item && !alt)
+        Fail(n, "« " + name + " » n'est ni un élément d'opérande ni une alternative.");
+    TTabDesc::TField f;
+    f.Line = n;
+    // The bits, which may be written with blanks after the commas.
+    std::size_t i = 2;
+    std::string spec;
+    for (; i < l.Tokens.size(); ++i) {
+        const std::string& t = l.Tokens[i].Text;
+        if (t == "signed" || t == "max" || t == "rel" || t == "scale" || t == "also" || t == "not" ||
+            (!spec.empty() && spec.back() != ',' && (t.empty() || t[0] != ',')))
+            break;
+        spec += t;
+    }
+    std::uint64_t used = 0;
+    auto parseBits = [&](const std::string& text) {
+        std::vector<std::pair<unsigned, unsigned>> bits;
+        std::size_t start = 0;
+        for (;;) {
+            std::size_t end = text.find(',', start);
+            std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            std::size_t dash = part.find('-');
+            unsigned hi = ParseDecimal(part.substr(0, dash), 63, n, "numéro de bit");
+            unsigned lo = dash == std::string::npos ? hi : ParseDecimal(part.substr(dash + 1), 63, n, "numéro de bit");
+            if (hi < lo)
+                Fail(n, "bits « " + part + " » : le bit de poids fort s'écrit d'abord.");
+            for (unsigned b = lo; b <= hi; ++b) {
+                if (used >> b & 1)
+                    Fail(n, "bit " + std::to_string(b) + " placé deux fois dans « " + name + " ».");
+                used |= std::uint64_t(1) << b;
+            }
+            bits.push_back({hi, lo});
+            if (end == std::string::npos)
+                return bits;
+            start = end + 1;
+        }
+    };
+    f.Bits = parseBits(spec);
+    for (; i < l.Tokens.size(); ++i) {
+        const std::string& t = l.Tokens[i].Text;
+        if (t == "signed") {
+            f.Signed = true;
+        } else if (t == "max" && i + 1 < l.Tokens.size()) {
+            f.HasMax = true;
+            f.Max = static_cast<std::uint64_t>(ParseNumber(l.Tokens[++i].Text, false, n, "maximum"));
+        } else if (t == "rel" && i + 2 < l.Tokens.size()) {
+            f.Rel = f.Signed = true;
+            f.RelOffset = ParseNumber(l.Tokens[++i].Text, true, n, "décalage");
+            f.RelScale = ParseNumber(l.Tokens[++i].Text, false, n, "pas");
+            if (f.RelScale == 0)
+                Fail(n, "pas de « rel » nul.");
+        } else if (t == "scale" && i + 1 < l.Tokens.size()) {
+            f.Scale = ParseNumber(l.Tokens[++i].Text, false, n, "pas");
+            if (f.Scale == 0)
+                Fail(n, "pas de « scale » nul.");
+        } else if (t == "not") {
+            f.Invert = true;
+        } else if (t == "also" && i + 1 < l.Tokens.size()) {
+            f.Also = parseBits(l.Tokens[++i].Text);
+            unsigned w = 0;
+            for (auto [hi, lo] : f.Also)
+                w += hi - lo + 1;
+            if (w != f.Width())
+                Fail(n, "« also » doit placer autant de bits que le champ.");
+        } else {
+            Fail(n, usage);
+        }
+    }
+    const unsigned width = f.Width();
+    const std::uint64_t top = f.Signed ? (std::uint64_t(1) << (width - 1)) - 1 : (width >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << width) - 1);
+    if (f.HasMax && f.Max > top)
+        Fail(n, "maximum " + std::to_string(f.Max) + " trop grand pour " + std::to_string(width) + " bits.");
+    std::map<unsigned, TTabDesc::TField>& fields = item ? Desc.ItemFields : Desc.AlternativeFields;
+    const unsigned index = static_cast<unsigned>(item ? item : alt);
+    // The value placed: a number for a type, a position for alternatives.
+    std::size_t choices = 0;
+    if (alt) {
+        choices = static_cast<unsigned char>(Desc.Alternatives[alt - 1][0]);
+    } else {
+        const std::string& b = Desc.Items[item - 1];
+        const unsigned char kind = b.empty() ? 0 : static_cast<unsigned char>(b[0]);
+        if (kind == 0xC0 && b.size() > 1 && static_cast<unsigned char>(b[1]) >= 1 &&
+            static_cast<unsigned char>(b[1]) <= Desc.Alternatives.size())
+            choices = static_cast<unsigned char>(Desc.Alternatives[static_cast<unsigned char>(b[1]) - 1][0]);
+        else if (kind != 0x80 && kind != 0x81)
+            Fail(n, "l'élément « " + name + " » n'a pas de valeur à placer (ni type ni alternative).");
+    }
+    if (choices && (f.Signed || choices - 1 > top))
+        Fail(n, "« " + name + " » a " + std::to_string(choices) + " alternatives : " + std::to_string(width) +
+                    " bits non signés ne les placent pas.");
+    auto [it, fresh] = fields.emplace(index, f);
+    if (!fresh)
+        Fail(n, "champ « " + name + " » déjà défini ligne " + std::to_string(it->second.Line) + ".");
+}
+
 void TParser::FinishMnemonics()
 {
     for (const TPending& m : Pending) {
@@ -517,6 +687,7 @@ void TParser::FinishMnemonics()
             Fail(m.Line, "le mnémonique « " + m.Name + " » n'a aucun codage.");
         TTabDesc::TMnemonic out;
         out.Name = m.Name;
+        out.Needs = m.Needs;
         for (std::size_t k = 0; k < m.Pieces.size(); ++k) {
             const TPiece& p = m.Pieces[k];
             if (!p.Variant) {
@@ -526,6 +697,7 @@ void TParser::FinishMnemonics()
             bool more = false;
             for (std::size_t j = k + 1; j < m.Pieces.size(); ++j)
                 more = more || m.Pieces[j].Variant;
+            out.Variants.push_back({p.Opcode, p.Syntax, p.Line});
             const std::size_t len = p.Opcode.size();
             if (!p.Long && len >= 1 && len <= 4) {
                 out.Encoding += static_cast<char>(((len - 1) << 6) | (more ? 1 : 0));

@@ -51,7 +51,7 @@ TEST_F(TPrinConfig, OkTakesEffectWithoutARestart)
 {
     const std::string tables = Dir.Path("tables/");
     std::filesystem::create_directories(tables);
-    std::filesystem::copy_file(KEP_SOURCE_DIR "/examples/processors/p16.tab", tables + "p16.tab");
+    std::filesystem::copy_file(KEP_TABLES_DIR "/p16.tab", tables + "p16.tab");
     ASSERT_TRUE(StartFiles({{"prog.asm", "p16\r\n        movlw   1\r\n"}}));
     EXPECT_NE(kep::SharedTokens().TableName(), tables + "p16.tab");
     EXPECT_FALSE(W->Action("MO__1")->isVisible());

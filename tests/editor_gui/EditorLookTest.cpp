@@ -25,7 +25,7 @@ bool RowHasColour(const QImage& img, int y, const QColor& c, int fromX)
 
 TEST(EditorLook, SourceIsColouredAsDescribed)
 {
-    TEditeur::TabPath = KEP_SOURCE_DIR "/examples/processors/";
+    TEditeur::TabPath = KEP_TABLES_DIR "/";
     ShownEditor<TEditeur> s(24, 760);
     const std::string source =
         "p16\r\n"
@@ -125,4 +125,40 @@ TEST(EditorLook, NulBytesShowAsAMarkInTheirOwnCell)
     EXPECT_LT(inked(0, 4), 0.5);
     EXPECT_GT(inked(0, 4), 0.0);
     EXPECT_EQ(inked(1, 4), 0.0);
+}
+
+// A file that names its chip by a directive takes its family's table and the
+// chip's own register names; a file of another chip does not show them, and
+// a first line that names no table says nothing.
+TEST(EditorLook, TheChipsOwnNamesColourOnlyTheFilesOfThatChip)
+{
+    if (!kep::FileExists("/usr/share/gputils/header/p18f4550.inc"))
+        GTEST_SKIP() << "gputils absent : pas d'en-tête p18f4550.inc";
+    TEditeur::TabPath = KEP_TABLES_DIR "/";
+    TTestDir dir;
+    ShownEditor<TEditeur> a(8, 600), b(8, 600);
+    QStringList said;
+    QObject::connect(&a.ed, &TEditeur::TableStatus, [&](const QString& t) { said << t; });
+    QObject::connect(&b.ed, &TEditeur::TableRefused, [&](const QString& t) { said << t; });
+    a.ed.FileName = dir.Write("a.asm", "; PIC18\r\n\tlist p=18f4550\r\n\tmovff LATB, PORTB\r\n");
+    ASSERT_TRUE(a.ed.Load());
+    EXPECT_EQ(a.ed.TableUtilisee(), KEP_TABLES_DIR "/p18.tab");
+    EXPECT_EQ(said, QStringList{QStringLiteral("Table processeur : p18.tab (18f4550)")});
+    b.ed.FileName = dir.Write("b.asm", "nop\r\n\tmovwf LATB\r\n");
+    ASSERT_TRUE(b.ed.Load());
+    EXPECT_EQ(said.size(), 1) << said.join('|').toStdString();
+
+    std::size_t len = 0;
+    a.ed.ReprendTable();
+    EXPECT_EQ(kep::ScanToken(kep::SharedTokens(), "MOVFF", 0, len, a.ed.ChipTokens()), kep::stOp);
+    EXPECT_EQ(kep::ScanToken(kep::SharedTokens(), "LATB,", 0, len, a.ed.ChipTokens()), kep::stSig);
+    EXPECT_EQ(len, 4u);
+    EXPECT_NE(kep::ScanToken(kep::SharedTokens(), "LATBX", 0, len, a.ed.ChipTokens()), kep::stSig);
+    EXPECT_NE(kep::ScanToken(kep::SharedTokens(), "LATB", 0, len, b.ed.ChipTokens()), kep::stSig);
+    QApplication::processEvents();
+    const QImage img = a.ed.viewport()->grab().toImage();
+    img.save(KEP_BINARY_DIR "/screens/editor-chip.png");
+    const int lh = a.ed.LineHeight();
+    EXPECT_TRUE(RowHasColour(img, 2 * lh + lh / 2, a.ed.Resolve(a.ed.Styles()[kep::stSig].Fore), a.ed.TextLeft()));
+    TEditeur::TabPath.clear();
 }

@@ -298,7 +298,7 @@ TEST(ProcDemo, TheDemoDescriptionMatchesItsTable)
     std::string error;
     ASSERT_TRUE(p.Load(KEP_SOURCE_DIR "/examples/processors/p16.s", &error)) << error;
     TTabFile tab;
-    ASSERT_TRUE(tab.Load(KEP_SOURCE_DIR "/examples/processors/p16.tab", &error)) << error;
+    ASSERT_TRUE(tab.Load(KEP_TABLES_DIR "/p16.tab", &error)) << error;
     ASSERT_EQ(p.Count(), 35);
     EXPECT_EQ(Mnemos(p), tab.Mnemonics());
     const std::uint32_t toutes = Masque(p, "_Toutes_");

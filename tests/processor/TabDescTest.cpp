@@ -121,6 +121,89 @@ TEST(TabDesc, TitleAndNamesAreWindows1252)
     EXPECT_EQ(desc.Keywords, (Strings{"\xE0 b", "#3"}));
 }
 
+// Operand placement and assembler modes, for the check against the real
+// assemblers: kept apart, the table's bytes are the same without them.
+TEST(TabDesc, FieldsAndNeeds)
+{
+    const std::string plain = "keywords W F ,\n"
+                              "alt dest W F\n"
+                              "item k type 1\n"
+                              "item d alt dest\n"
+                              "item j type 2\n"
+                              "item m type 3\n"
+                              "mnemonic ADD\n"
+                              "  encoding 00 07 : item k kw , item d\n"
+                              "mnemonic BRA\n"
+                              "  encoding 00 D0 : item j alt dest\n";
+    const std::string text = plain + "field k 11-8, 3-0\n"
+                                     "field d 7\n"
+                                     "field dest 12\n"
+                                     "field j 9,3-0 rel 2 2\n"
+                                     "mnemonic PUSH\n"
+                                     "  needs extended\n"
+                                     "  encoding 05 00 :\n"
+                                     "  needs extended\n"
+                                     "field m 5-4 max 0x2\n";
+    TTabDesc desc;
+    std::string error;
+    ASSERT_TRUE(ParseTabDesc(text, desc, &error)) << error;
+    using TBits = std::vector<std::pair<unsigned, unsigned>>;
+    const TTabDesc::TField& k = desc.ItemFields.at(1);
+    EXPECT_EQ(k.Bits, (TBits{{11, 8}, {3, 0}}));
+    EXPECT_EQ(k.Width(), 8u);
+    EXPECT_FALSE(k.Signed || k.HasMax || k.Rel);
+    EXPECT_EQ(desc.ItemFields.at(2).Bits, (TBits{{7, 7}}));
+    const TTabDesc::TField& j = desc.ItemFields.at(3);
+    EXPECT_TRUE(j.Rel && j.Signed);
+    EXPECT_EQ(j.RelOffset, 2);
+    EXPECT_EQ(j.RelScale, 2);
+    EXPECT_EQ(desc.AlternativeFields.at(1).Bits, (TBits{{12, 12}}));
+    EXPECT_TRUE(desc.ItemFields.at(4).HasMax);
+    EXPECT_EQ(desc.ItemFields.at(4).Max, 2u);
+    EXPECT_EQ(desc.Mnemonics[2].Needs, std::vector<std::string>{"extended"});
+    EXPECT_TRUE(desc.Mnemonics[0].Needs.empty());
+    // The forms as written, for the source lines of the check.
+    using S = TTabDesc::TSyntaxItem;
+    ASSERT_EQ(desc.Mnemonics[1].Variants.size(), 1u);
+    const TTabDesc::TVariant& bra = desc.Mnemonics[1].Variants[0];
+    EXPECT_EQ(bra.Opcode, std::string("\x00\xD0", 2));
+    ASSERT_EQ(bra.Syntax.size(), 2u);
+    EXPECT_TRUE(bra.Syntax[0].Kind == S::Item && bra.Syntax[0].Index == 3);
+    EXPECT_TRUE(bra.Syntax[1].Kind == S::Alternative && bra.Syntax[1].Index == 1);
+
+    TTabDesc bare;
+    ASSERT_TRUE(ParseTabDesc(plain, bare, &error)) << error;
+    std::string withFields, without;
+    ASSERT_TRUE(BuildTab(desc, withFields, &error));
+    ASSERT_TRUE(ParseTabDesc(plain + "mnemonic PUSH\n  encoding 05 00 :\n", bare, &error)) << error;
+    ASSERT_TRUE(BuildTab(bare, without, &error));
+    EXPECT_EQ(withFields, without);
+
+    const std::string base = plain + "item kw kw ,\n";
+    struct {
+        const char* Line;
+        const char* Message;
+    } cases[] = {
+        {"field nowhere 3-0", "« nowhere » n'est ni un élément d'opérande ni une alternative."},
+        {"field k 3-0,2", "bit 2 placé deux fois dans « k »."},
+        {"field k 0-3", "bits « 0-3 » : le bit de poids fort s'écrit d'abord."},
+        {"field k 3-x", "numéro de bit invalide : « x »."},
+        {"field k 64", "numéro de bit hors limites : 64 (maximum 63)."},
+        {"field k 3-0 max 16", "maximum 16 trop grand pour 4 bits."},
+        {"field k 3-0 wide", "syntaxe attendue : « field NOM BITS [signed] [max N] [rel DÉCALAGE PAS] [scale N] [not] [also BITS] »."},
+        {"field j 7-0 rel 1 0", "pas de « rel » nul."},
+        {"field kw 3-0", "l'élément « kw » n'a pas de valeur à placer (ni type ni alternative)."},
+        {"field d 3-0 signed", "« d » a 2 alternatives : 4 bits non signés ne les placent pas."},
+        {"field k 3-0\nfield k 7-4", "champ « k » déjà défini ligne 12."},
+    };
+    for (const auto& c : cases) {
+        const std::string bad = base + c.Line + "\n";
+        const int line = 12 + static_cast<int>(std::string(c.Line).find('\n') != std::string::npos);
+        EXPECT_EQ(ParseError(bad), "Ligne " + std::to_string(line) + " : " + c.Message) << c.Line;
+    }
+    EXPECT_EQ(ParseError("needs extended\n"), "Ligne 1 : « needs » hors d'un mnémonique.");
+}
+
 TEST(TabWriter, LayoutAndCounts)
 {
     TTabLayout layout;
@@ -165,7 +248,7 @@ TEST(TabWriter, RefusesWhatTheFormatCannotHold)
     EXPECT_FALSE(BuildTab(desc, bytes, &error));
     desc.Keywords = {"A"};
 
-    desc.Mnemonics = {{"BIG", std::string(70000, '\0')}};
+    desc.Mnemonics = {{"BIG", std::string(70000, '\0'), {}, {}}};
     EXPECT_FALSE(BuildTab(desc, bytes, &error));
     EXPECT_NE(error.find("zone D"), std::string::npos) << error;
     EXPECT_NE(error.find("65535"), std::string::npos) << error;

@@ -27,7 +27,7 @@ QT_END_NAMESPACE
 
 namespace {
 
-const std::string DemoTab = KEP_SOURCE_DIR "/examples/processors/p16.tab";
+const std::string DemoTab = KEP_TABLES_DIR "/p16.tab";
 
 QStringList Texts(const QListWidget* list)
 {
@@ -204,7 +204,7 @@ TEST_F(AideProc, AnInstructionClickShowsItsEncodingsAndArgumentTypes)
     EXPECT_EQ(Texts(W->Adressages), (QStringList{"00 07  : d7,W|F", "80 07  : d7"}));
     EXPECT_EQ(Texts(W->Syntaxes), (QStringList{"d7=00..7F (9)"}));
     ClickCode(QStringLiteral("CLRW"));
-    EXPECT_EQ(Texts(W->Adressages), (QStringList{"00 01  : Inhérent"}));
+    EXPECT_EQ(Texts(W->Adressages), (QStringList{"03 01  : Inhérent"}));
     EXPECT_TRUE(W->Syntaxes->count() == 0);
     // The next line, from the keyboard.
     QTest::keyClick(W->Codes, Qt::Key_Down);

@@ -21,6 +21,9 @@ struct TCommand {
 int TabMake(const TArgs& args);
 int TabDump(const TArgs& args);
 
+// The processor table KEP chooses for a source.
+int TableFor(const TArgs& args);
+
 // Program images (.cod).
 int CodDump(const TArgs& args);
 // The code generated for a source line, as "Montre code généré" shows it.

@@ -17,6 +17,8 @@ const TCommand Commands[] = {
     {"cod-dump", "FICHIER.cod [--len32]", "liste les segments d'une image programme et leurs octets", 1, 2, CodDump},
     {"code", "FICHIER_MAKE SOURCE LIGNE", "le code généré pour une ligne du source, comme la barre d'état le montre", 3,
      3, Code},
+    {"table-for", "SOURCE [DOSSIER_TABLES]", "la table processeur (et la puce) que KEP choisit pour un source", 1, 2,
+     TableFor},
     {"zip", "DOSSIER SORTIE.zip", "archive un dossier, les noms commençant par le nom du dossier", 2, 2, Zip},
 };
 

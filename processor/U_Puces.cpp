@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <mutex>
 
 namespace kep {
 
@@ -80,6 +83,40 @@ std::string PuceDeList(std::string_view options)
         i = end + 1;
     }
     return {};
+}
+
+// A file name of a folder as the disk spells it, ignoring case, from the
+// folder's list kept until the folder changes: every source that opens asks
+// for the table its first line names, which is mostly not a table at all.
+std::string NomSurDisque(const std::string& dossier, const std::string& nom)
+{
+    struct TListe {
+        std::int64_t Date = -1, LuLe = 0;
+        std::map<std::string, std::string> Noms;
+    };
+    static std::mutex verrou;
+    static std::map<std::string, TListe> listes;
+    const std::int64_t date = FileModTimeNs(dossier);
+    const std::int64_t maintenant =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    std::lock_guard<std::mutex> lock(verrou);
+    if (listes.size() > 8)
+        listes.clear();
+    TListe& l = listes[dossier];
+    // A folder's date moves by clock ticks of a few milliseconds: a list read
+    // within a second of the last change may miss a file added in the same
+    // tick, and is read again.
+    if (l.Date != date || l.LuLe - date < 1000000000) {
+        l = TListe{date, maintenant, {}};
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(dossier, ec)) {
+            const std::string n = e.path().filename().string();
+            l.Noms.try_emplace(LowerAscii(n), n);
+        }
+    }
+    const auto it = l.Noms.find(LowerAscii(nom));
+    return it == l.Noms.end() ? std::string() : it->second;
 }
 
 } // namespace
@@ -400,9 +437,30 @@ TResolu Resout(const TDirectivePuce& d, const std::string& dossier, const TCatal
     }
     std::string fichier = d.Include;
     std::replace(fichier.begin(), fichier.end(), '\\', '/');
-    const std::string local = fichier.empty() || fichier[0] == '/' ? fichier : ExpandName(dossier, fichier);
-    const std::string chemin =
-        FileExists(local) ? local : ExpandName(d.Avra ? cat.DossierAvra : cat.DossierGputils, FileNameOf(fichier));
+    // The exact spellings first: looking for another case reads a whole
+    // folder, and the source's folder may hold hundreds of files.
+    const std::string systeme = d.Avra ? cat.DossierAvra : cat.DossierGputils;
+    const bool absolu = !fichier.empty() && fichier[0] == '/';
+    // A text not yet saved has no folder of its own.
+    std::string local = absolu || dossier.empty() ? fichier : dossier + fichier;
+    if (!absolu && dossier.empty())
+        local.clear();
+    const std::string nom = FileNameOf(fichier);
+    std::string chemin;
+    if (!local.empty() && FileExists(local)) {
+        chemin = local;
+    } else if (FileExists(systeme + nom)) {
+        chemin = systeme + nom;
+    } else {
+        // Sources written on Windows spell their includes in any case.
+        if (!local.empty() && !absolu) {
+            local = ExpandName(dossier, fichier);
+            if (FileExists(local))
+                chemin = local;
+        }
+        if (chemin.empty())
+            chemin = ExpandName(systeme, nom);
+    }
     if (d.Avra) {
         const std::string device = TCataloguePuces::DeviceDeFichier(chemin);
         if (!device.empty()) {
@@ -438,7 +496,12 @@ std::string FichierTableLigne0(const std::string& tabPath, std::string_view lign
     path += ".tab";
     // Sources written on Windows name their table in any case.
     if (!FileExists(path) && !tabPath.empty() && path.compare(0, tabPath.size(), tabPath) == 0) {
-        std::string spelled = ExpandName(tabPath, path.substr(tabPath.size()));
+        const std::string rest = path.substr(tabPath.size());
+        if (rest.find_first_of("/\\") == std::string::npos && (tabPath.back() == '/' || tabPath.back() == '\\')) {
+            const std::string spelled = NomSurDisque(tabPath, rest);
+            return spelled.empty() ? path : tabPath + spelled;
+        }
+        std::string spelled = ExpandName(tabPath, rest);
         if (FileExists(spelled))
             return spelled;
     }
@@ -451,14 +514,14 @@ TChoixTable ChoisitTable(std::string_view texte, const TContexteTable& ctx, cons
     const std::string_view ligne0 = texte.substr(0, texte.find('\n'));
     const std::string t0 = FichierTableLigne0(ctx.TabPath, ligne0);
     const bool parLigne0 = !TrimControls(ligne0).empty() && FileExists(t0) && !std::filesystem::is_directory(t0);
-    std::vector<TDirectivePuce> directives = TrouveDirectivesPuce(texte);
+    const std::vector<TDirectivePuce> directives = TrouveDirectivesPuce(texte);
     const bool autres = !ctx.SourcePrincipale.empty() || !ctx.MakeFile.empty();
     if (parLigne0)
         choix.Table = t0;
     if (directives.empty() && (parLigne0 || !autres))
         return choix;
     const TCataloguePuces& catalogue = cat ? *cat : TCataloguePuces::Systeme();
-    TResolu r = ResoutListe(TrouveDirectivesPuce(texte), ctx.DossierSource, catalogue, 0);
+    TResolu r = ResoutListe(directives, ctx.DossierSource, catalogue, 0);
     if (!r.Nomme && !ctx.SourcePrincipale.empty() && FileExists(ctx.SourcePrincipale))
         r = ResoutListe(TrouveDirectivesPuce(DebutFichier(ctx.SourcePrincipale, 65536)), FolderOf(ctx.SourcePrincipale),
                         catalogue, 0);

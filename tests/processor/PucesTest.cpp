@@ -135,6 +135,11 @@ TEST(Puces, ASourceThatNamesNothingTakesTheProjectsChip)
     const TChoixTable first = ChoisitTable("maison\n\tlist p=18f4550\n", ctx, &cat);
     EXPECT_EQ(first.Table, d.Path("lib/maison.tab"));
     EXPECT_EQ(first.Puce, "18f4550");
+    // Line 0 written on Windows in another case; a table copied in since the
+    // last look is found.
+    EXPECT_EQ(ChoisitTable("MAISON\n", ctx, &cat).Table, d.Path("lib/maison.tab"));
+    d.Write("lib/Neuve.tab", "x");
+    EXPECT_EQ(ChoisitTable("neuve\n", ctx, &cat).Table, d.Path("lib/Neuve.tab"));
     // An unknown chip chooses nothing and says so; a one-word line says
     // nothing.
     const TChoixTable unknown = ChoisitTable("\tlist p=16f9999\n", ctx, &cat);

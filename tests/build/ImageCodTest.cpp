@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <ostream>
 #include <cstdint>
 #include <string>
@@ -234,10 +233,8 @@ TEST(ImageCod, HugeDeclaredLengthIsNeverAllocated)
     // 4 GB declared, 12 bytes present, 20 in all.
     const std::string file = Le(0x10, 4) + Le(0xFFFFFFFFu, 4) + std::string(12, '\x5A');
     ASSERT_EQ(file.size(), 20u);
-    const auto t0 = std::chrono::steady_clock::now();
     const auto tree = ArbreCod(file, true);
     const auto text = ArbreCodTexte(tree);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(200));
     ASSERT_EQ(tree.size(), 1u);
     EXPECT_EQ(tree[0].Texte, "Segment 00 : 00000010-10000000E (4294967295 octets)");
     EXPECT_EQ(tree[0].Enfants, (Lines{kCut, "000010: 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A "}));
@@ -251,11 +248,10 @@ TEST(ImageCod, ManyRecordsStayFast)
     for (int i = 0; i < count; ++i)
         file += Le(std::uint32_t(i) * 2, 4) + Le(2, 2) + "\x01\x02";
     file += ImageCod({});
-    const auto t0 = std::chrono::steady_clock::now();
+    // Quadratic work would take minutes here and end on the test timeout;
+    // the speed itself is no business of a test on a shared machine.
     const auto tree = ArbreCod(file, false);
     const auto text = ArbreCodTexte(tree);
-    // Linear work takes a small fraction of this; quadratic would take minutes.
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
     ASSERT_EQ(tree.size(), std::size_t(count) + 1);
     EXPECT_EQ(tree[count - 1].Texte, "Segment 199999 : 00061A7E-00061A7F (2 octets)");
     EXPECT_EQ(tree[count].Texte, EndNode("200000"));

@@ -134,8 +134,10 @@ public:
     // "&Construire" (sender MM_Make) or "&Tout reconstruire" (any other).
     void MM_MakeClick(QAction* sender);
     // Opens a new output window and runs the make program on the make file;
-    // true when the launcher could be started.
-    bool LanceMake(const std::string& prog, const std::string& makeFile, const std::string& params);
+    // true when the launcher could be started. `code` and `interrompu`, when
+    // given, receive how the tool ended.
+    bool LanceMake(const std::string& prog, const std::string& makeFile, const std::string& params,
+                   std::uint32_t* code = nullptr, bool* interrompu = nullptr);
     // The make-file dialog; true when confirmed (even with the same file).
     bool ChoisitMakeFile();
     void MM_EditMakeFileClick();
@@ -279,6 +281,8 @@ private:
     void DefautConstruire(QAction* item); // the build menu's default item
     void MontreErreur(const kep::TErrBlock& block);
     void EffaceRestesAssembleur();
+    // The error blocks of the open error file.
+    int CompteErreursFichErr() const;
     void CreeRecherche(); // connects the Chercher menu
     void ChercheSuivant(kep::TFindDialog* dlg);
     void RemplaceDlg(kep::TFindDialog* dlg, bool all);

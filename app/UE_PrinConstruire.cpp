@@ -3,6 +3,7 @@
 #include "app/UE_Prin.h"
 
 #include "build/UF_Make.h"
+#include "build/U_ErrNav.h"
 #include "build/U_MakeCmd.h"
 #include "build/U_MakeThread.h"
 #include "config/U_KepFile.h"
@@ -58,7 +59,10 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
     const std::string params = sender == Action("MM_Make") ? o.ParamMake : o.ParamMakeTout;
 
     MakeEnCours = true;
-    if (LanceMake(o.ProgMake, NomMakeFile, params)) {
+    std::uint32_t code = 0;
+    bool interrompu = false;
+    if (LanceMake(o.ProgMake, NomMakeFile, params, &code, &interrompu)) {
+        const bool echec = code != 0 || interrompu;
         // The new error file is read afresh; the files the tool rewrote come back.
         const std::string err = CheminFichErr();
         for (int i = Sources_->Count() - 1; i >= 0; --i) {
@@ -70,6 +74,9 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
         }
         if (OuvreFichErr()) {
             MC_ErrSuivClick();
+            // The first block, when one could be shown, speaks for the build.
+            if (Panel(3).isEmpty())
+                SetPanel(3, QString::fromStdString(kep::MessageFinConstruction(code, interrompu, CompteErreursFichErr())));
             if (Cfg_->Data.MakeLog) {
                 const std::string log = kep::QStringToPath(QDir::current().absoluteFilePath(QStringLiteral("MakeLog.txt")));
                 int first = -1, last = -1;
@@ -87,12 +94,25 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
                 EcrMake_->activateWindow();
                 EcrMake_->setFocus();
             }
+        } else if (echec) {
+            // A failure with nothing in the error file: the window, which
+            // holds the tool's own words, stays for them to be read.
+            SetPanel(3, QString::fromStdString(kep::MessageFinConstruction(code, interrompu, 0)));
+            if (EcrMake_) {
+                EcrMake_->raise();
+                EcrMake_->activateWindow();
+            }
         } else {
+            SetPanel(3, QString::fromStdString(kep::MessageFinConstruction(0, false, 0)));
             if (EcrMake_ && !Cfg_->Data.MakeLog && Cfg_->Data.FermeConsole)
                 EcrMake_->close();
             DefautConstruire(Action("MM_Make"));
         }
         EffaceRestesAssembleur();
+    } else if (EcrMake_ && EcrMake_->Lignes().Count() > 0) {
+        // Why nothing ran, as the window says it.
+        const kep::TConsoleStore& l = EcrMake_->Lignes();
+        SetPanel(3, QString::fromUtf8(l.Line(l.Count() - 1)));
     }
     MakeEnCours = false;
     QTimer::singleShot(0, this, &TEcrPrin::VerifDatesFichiers);
@@ -102,7 +122,26 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
     }
 }
 
-bool TEcrPrin::LanceMake(const std::string& prog, const std::string& makeFile, const std::string& params)
+int TEcrPrin::CompteErreursFichErr() const
+{
+    int first = -1, last = -1;
+    if (!Sources_->FindFile(CheminFichErr(), first, last))
+        return 0;
+    const TTextBuffer& b = Sources_->Entry(first)->Editor->Buffer();
+    const kep::TErrLayout layout = kep::ErrLayoutOf(Cfg_->Data.Err);
+    int n = 0;
+    for (std::int32_t from = 0;;) {
+        const auto block = kep::NextErrorBlock([&b](std::int32_t i) -> const std::string& { return b.GetLine(i); },
+                                               b.LineCount(), from, layout);
+        if (!block)
+            return n;
+        ++n;
+        from = std::max(block->NextSearch, block->BlockStart + 1);
+    }
+}
+
+bool TEcrPrin::LanceMake(const std::string& prog, const std::string& makeFile, const std::string& params,
+                         std::uint32_t* code, bool* interrompu)
 {
     // Parented for its lifetime only: it is a window of its own.
     auto* ecr = new TEcrMake(this);
@@ -113,6 +152,11 @@ bool TEcrPrin::LanceMake(const std::string& prog, const std::string& makeFile, c
 
     if (!kep::FileExists(prog)) {
         ecr->AjouteLigne(kep::MessageProgrammeIntrouvable(prog));
+        ecr->Rafraichit();
+        return false;
+    }
+    if (!QFileInfo(kep::PathToQString(prog)).isExecutable() || QFileInfo(kep::PathToQString(prog)).isDir()) {
+        ecr->AjouteLigne(kep::MessageProgrammeNonExecutable(prog));
         ecr->Rafraichit();
         return false;
     }
@@ -146,6 +190,10 @@ bool TEcrPrin::LanceMake(const std::string& prog, const std::string& makeFile, c
     Run_ = nullptr;
     if (memo)
         memo->Rafraichit();
+    if (code)
+        *code = run.ExitCode;
+    if (interrompu)
+        *interrompu = run.Interrompu;
     return run.Started;
 }
 

@@ -79,4 +79,21 @@ std::string MessageExitCode(unsigned code)
     return "Exit code = " + std::to_string(code);
 }
 
+std::string MessageProgrammeNonExecutable(std::string_view prog)
+{
+    return "Programme \"" + std::string(prog) + "\" non exécutable.";
+}
+
+std::string MessageFinConstruction(unsigned code, bool interrompue, int erreurs)
+{
+    if (interrompue)
+        return "Construction interrompue.";
+    if (code == 0)
+        return "Construction réussie.";
+    std::string s = "Construction échouée (code " + std::to_string(code);
+    if (erreurs > 0)
+        s += ", " + std::to_string(erreurs) + (erreurs > 1 ? " erreurs" : " erreur");
+    return s + ").";
+}
+
 } // namespace kep

@@ -31,5 +31,12 @@ std::string MessageProgrammeIntrouvable(std::string_view prog);     // Programme
 std::string MessageFichierMakeIntrouvable(std::string_view file);   // Fichier Make "x" introuvable.
 std::string MessageEchecLancement(unsigned code);                    // Echec de "CreateProcess", Erreur : n
 std::string MessageExitCode(unsigned code);                          // Exit code = n
+std::string MessageProgrammeNonExecutable(std::string_view prog);   // Programme "x" non exécutable.
+
+// How a build ended, as status panel 3 says it when no error block is shown:
+// "Construction réussie.", "Construction échouée (code n)." with the number
+// of errors the error file holds when there are some, or "Construction
+// interrompue." when it was stopped. UTF-8.
+std::string MessageFinConstruction(unsigned code, bool interrompue, int erreurs);
 
 } // namespace kep

@@ -71,6 +71,7 @@ void TMakeThread::Execute()
 {
     Started = false;
     ExitCode = 0;
+    Interrompu = false;
     Stopping_ = false;
 
     if (!LogFile.empty()) {
@@ -127,8 +128,13 @@ void TMakeThread::Execute()
         Splitter_.Finish([this](std::string_view l) { Line(l); });
         if (Process_->exitStatus() == QProcess::NormalExit)
             ExitCode = std::uint32_t(Process_->exitCode());
+        Interrompu = Stopping_ || Process_->exitStatus() != QProcess::NormalExit;
         Info(kep::LigneSeparation);
-        Info(kep::MessageExitCode(ExitCode));
+        // A failure is told even without the information lines.
+        if (ExitCode != 0 && !AffInfos)
+            Line(kep::MessageExitCode(ExitCode));
+        else
+            Info(kep::MessageExitCode(ExitCode));
     } else {
         Line(kep::MessageEchecLancement(LaunchError(PipesExe)));
     }

@@ -28,8 +28,12 @@ public:
     std::function<void(std::string_view line)> Memo;
     // The launcher could be started.
     bool Started = false;
-    // The launcher's exit code (0 when none was obtained).
+    // The tool's exit code as the launcher passes it on (127: the tool could
+    // not be started; 128 + n: ended by signal n); 0 when none was obtained.
     std::uint32_t ExitCode = 0;
+    // The run was stopped (Stop, or the launcher itself ended abnormally):
+    // its exit code says nothing about the build.
+    bool Interrompu = false;
 
     // Taken when Execute starts.
     std::string PipesExe;   // the launcher

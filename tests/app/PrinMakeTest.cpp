@@ -60,6 +60,36 @@ TEST_F(TPrinMake, ACleanBuildShowsTheToolsOutputAndMakesConstruireTheDefault)
     EXPECT_EQ(Output(), (QStringList{"bonjour", "flags=", "sans fin"}));
 }
 
+TEST_F(TPrinMake, AFailedBuildSaysSoAndKeepsItsWindowOpen)
+{
+    ASSERT_TRUE(StartMake("@echo boum\n@exit 3"));
+    Options().FermeConsole = true;
+    Build();
+    Settle();
+    // make's own "Error 3", then its exit code as the launcher passed it on.
+    ASSERT_TRUE(W->EcrMake()) << "a failed build must not close its window";
+    const QStringList out = Output();
+    ASSERT_GE(out.size(), 3) << out.join('|').toStdString();
+    EXPECT_EQ(out.front(), "boum");
+    EXPECT_TRUE(out[out.size() - 2].contains("Error 3")) << out.join('|').toStdString();
+    EXPECT_EQ(out.back(), "Exit code = 2");
+    EXPECT_EQ(W->Panel(3), "Construction échouée (code 2).");
+    EXPECT_EQ(W->Menu("M_Construire")->defaultAction(), W->Action("MM_MakeTout"));
+
+    WriteMake("@echo bien");
+    Build();
+    Settle();
+    EXPECT_EQ(W->Panel(3), "Construction réussie.");
+    EXPECT_EQ(W->EcrMake(), nullptr);
+
+    // A make program that cannot run says why, in the window and below.
+    const std::string prog = Dir.Write("p/pasmake", "#!/bin/sh\n");
+    Options().ProgMake = prog;
+    Build();
+    EXPECT_EQ(Output(), QStringList{QString::fromStdString("Programme \"" + prog + "\" non exécutable.")});
+    EXPECT_EQ(W->Panel(3), Output().back());
+}
+
 TEST_F(TPrinMake, EnvironmentLinesFrameTheOutputAndTheCaretMoveClosesTheWindowAfterwards)
 {
     ASSERT_TRUE(StartMake("@echo \"VRELI=$$VRELI\""));

@@ -46,3 +46,12 @@ TEST(MakeCmd, Messages)
     EXPECT_EQ(MessageExitCode(0), "Exit code = 0");
     EXPECT_EQ(LigneSeparation.size(), 29u);
 }
+
+TEST(MakeCmd, TheEndOfABuildTellsSuccessFromFailure)
+{
+    EXPECT_EQ(MessageFinConstruction(0, false, 0), "Construction réussie.");
+    EXPECT_EQ(MessageFinConstruction(2, false, 0), "Construction échouée (code 2).");
+    EXPECT_EQ(MessageFinConstruction(2, false, 1), "Construction échouée (code 2, 1 erreur).");
+    EXPECT_EQ(MessageFinConstruction(127, false, 3), "Construction échouée (code 127, 3 erreurs).");
+    EXPECT_EQ(MessageFinConstruction(0, true, 0), "Construction interrompue.");
+}

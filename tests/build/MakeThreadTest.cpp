@@ -75,7 +75,7 @@ TEST_F(MakeThreadTest, InfoLinesTellTheEnvironmentAndTheToolSeesIt)
         "arg=" + Dir.Path("mon projet.mke"),
         "erreur",
         "-----------------------------",
-        "Exit code = 0", // the launcher's, not the tool's
+        "Exit code = 3", // the tool's, passed on by the launcher
         "SET VRELI=",
         "SET PATH=" + std::string(before),
     };

@@ -140,29 +140,33 @@ TEST_F(KepPipes, RunsAQuotedProgramPathWithSpacesAndFindsProgramsOnPath)
     EXPECT_EQ(onPath.out, "$HOME:x");
 }
 
-TEST_F(KepPipes, EndsAtOnceWithZeroWhenThereIsNothingToRun)
+TEST_F(KepPipes, EndsAtOnceWith127AndSaysWhyWhenThereIsNothingToRun)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {}, {""}, {"   "}, {"/nulle/part/introuvable arg"}, {(dir / "absent").string()},
              {dir.string()}}) {
         const Outcome r = RunLauncher(args);
-        EXPECT_EQ(r.exitCode, 0) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_EQ(r.exitCode, 127) << (args.empty() ? "(none)" : args[0]);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "") << "the launcher itself writes nothing";
         EXPECT_LT(r.seconds, 5.0);
+        if (args.size() == 1 && args[0].find('/') != std::string::npos) {
+            EXPECT_NE(r.err.find("KepPipes : impossible de lancer"), std::string::npos) << r.err;
+        }
     }
+    EXPECT_NE(RunLauncher({"/nulle/part/introuvable"}).err.find("programme introuvable"), std::string::npos);
 }
 
-TEST_F(KepPipes, WaitsForTheChildAndHidesItsExitCode)
+TEST_F(KepPipes, WaitsForTheChildAndPassesItsExitCodeOn)
 {
     const std::string marker = (dir / "fini").string();
     const std::string script = Script("lent.sh", "sleep 0.3\necho fin\ntouch \"$1\"\nexit 3\n");
     const Outcome r = RunLauncher({"'" + script + "' '" + marker + "'", "ignored extra argument"});
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(r.out, "fin\n");
     EXPECT_TRUE(fs::exists(marker)) << "the launcher returned before its child ended";
     EXPECT_GE(r.seconds, 0.3);
 
     const std::string killed = Script("tue.sh", "kill -9 $$\n");
-    EXPECT_EQ(RunLauncher({"'" + killed + "'"}).exitCode, 0);
+    EXPECT_EQ(RunLauncher({"'" + killed + "'"}).exitCode, 128 + 9);
+    EXPECT_EQ(RunLauncher({"true"}).exitCode, 0);
 }

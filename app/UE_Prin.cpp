@@ -209,7 +209,9 @@ TEcrPrin::TEcrPrin(kep::TCfgStart start, QWidget* parent)
             return std::string();
         return dlg.SelectedPath();
     };
-    ChoisitProjet = [this](std::string& chosen) { return kep::TEcrProj::Choisir(this, NomProjet, chosen); };
+    ChoisitProjet = [this](std::string& chosen) {
+        return kep::TEcrProj::Choisir(this, NomProjet, chosen, [this] { return CreeNouveauProjet(); });
+    };
     ExecDialog = [](QDialog& dlg) { return dlg.exec() == QDialog::Accepted; };
     LoginName = LoginFromPasswd;
     AskReload = [this](const QString& text, bool modified) { return AskReloadBox(this, text, modified); };

@@ -35,6 +35,7 @@ class TSources;
 struct TInfPage;
 namespace kep {
 struct TErrBlock;
+struct TErrCompte;
 class TChRempDlg;
 class TEcrCRef;
 class TEcrAideProc;
@@ -125,6 +126,14 @@ public:
     // "&Archiver...": a zip file, the archived mark, a copy as the next
     // version, then work on the copy, go on read-only or quit.
     void MP_ArchiverClick();
+    // "&Nouveau projet...": the dialog writes the files, the project joins
+    // the list and opens.
+    void MP_NouveauProjetClick();
+    // The dialog alone; the new project's file, empty when cancelled.
+    std::string CreeNouveauProjet();
+    // Closes this project (asking about modified files) and opens `chosen`;
+    // false when it stays as it was.
+    bool OuvreAutreProjet(const std::string& chosen);
     // Ends the program without the closing questions: the secondary windows
     // write their places, the project file is not written again.
     void TermineProgramme();
@@ -281,8 +290,8 @@ private:
     void DefautConstruire(QAction* item); // the build menu's default item
     void MontreErreur(const kep::TErrBlock& block);
     void EffaceRestesAssembleur();
-    // The error blocks of the open error file.
-    int CompteErreursFichErr() const;
+    // The errors and warnings of the error file on disk.
+    kep::TErrCompte CompteErreursFichErr() const;
     void CreeRecherche(); // connects the Chercher menu
     void ChercheSuivant(kep::TFindDialog* dlg);
     void RemplaceDlg(kep::TFindDialog* dlg, bool all);
@@ -334,8 +343,13 @@ private:
     // F1 on a mnemonic: its entry in the description of the file's table.
     void AideMnemonique(TEditeur* ed, const QString& mnemonic);
     // The project's main source and make file, for the sources that name no
-    // processor.
+    // processor; the project's assembler guessed again from the make file.
     void SuitProjetPourTables();
+    // The project's assembler: named by its file or chosen in the
+    // configuration dialog, else the one its make file runs.
+    kep::TAssembleurProjet Assembleur_;
+    void ChoisitAssembleur(kep::TAssembleur a);
+    void AppliqueAssembleur(); // the converter and the clicks follow
     void MA_ProcesseursClick();
     void MA_HistoriqueClick();
     void MA_AProposClick();

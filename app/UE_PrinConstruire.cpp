@@ -3,7 +3,7 @@
 #include "app/UE_Prin.h"
 
 #include "build/UF_Make.h"
-#include "build/U_ErrNav.h"
+#include "build/U_ErrAssembleur.h"
 #include "build/U_MakeCmd.h"
 #include "build/U_MakeThread.h"
 #include "config/U_KepFile.h"
@@ -72,11 +72,18 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
             else if (ed->AutoLoad)
                 ed->ReloadAfterBuild(AskReload);
         }
-        if (OuvreFichErr()) {
+        // The blocks F6 would stop on decide, with the exit code: a clean
+        // build whose error file holds only the tools' notes (gplink's
+        // "message:", avra's banner) is a success.
+        const kep::TErrCompte compte = CompteErreursFichErr();
+        const auto fin = [&] {
+            return QString::fromStdString(kep::MessageFinConstruction(code, interrompu, compte.Erreurs));
+        };
+        if (compte.Erreurs + compte.Avertissements > 0 && OuvreFichErr()) {
             MC_ErrSuivClick();
             // The first block, when one could be shown, speaks for the build.
             if (Panel(3).isEmpty())
-                SetPanel(3, QString::fromStdString(kep::MessageFinConstruction(code, interrompu, CompteErreursFichErr())));
+                SetPanel(3, fin());
             if (Cfg_->Data.MakeLog) {
                 const std::string log = kep::QStringToPath(QDir::current().absoluteFilePath(QStringLiteral("MakeLog.txt")));
                 int first = -1, last = -1;
@@ -95,15 +102,17 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
                 EcrMake_->setFocus();
             }
         } else if (echec) {
-            // A failure with nothing in the error file: the window, which
-            // holds the tool's own words, stays for them to be read.
-            SetPanel(3, QString::fromStdString(kep::MessageFinConstruction(code, interrompu, 0)));
+            // A failure no block explains: the window, which holds the
+            // tool's own words, stays for them to be read, and an error file
+            // the layout does not read is shown as it is.
+            OuvreFichErr();
+            SetPanel(3, fin());
             if (EcrMake_) {
                 EcrMake_->raise();
                 EcrMake_->activateWindow();
             }
         } else {
-            SetPanel(3, QString::fromStdString(kep::MessageFinConstruction(0, false, 0)));
+            SetPanel(3, fin());
             if (EcrMake_ && !Cfg_->Data.MakeLog && Cfg_->Data.FermeConsole)
                 EcrMake_->close();
             DefautConstruire(Action("MM_Make"));
@@ -122,22 +131,14 @@ void TEcrPrin::MM_MakeClick(QAction* sender)
     }
 }
 
-int TEcrPrin::CompteErreursFichErr() const
+kep::TErrCompte TEcrPrin::CompteErreursFichErr() const
 {
-    int first = -1, last = -1;
-    if (!Sources_->FindFile(CheminFichErr(), first, last))
-        return 0;
-    const TTextBuffer& b = Sources_->Entry(first)->Editor->Buffer();
-    const kep::TErrLayout layout = kep::ErrLayoutOf(Cfg_->Data.Err);
-    int n = 0;
-    for (std::int32_t from = 0;;) {
-        const auto block = kep::NextErrorBlock([&b](std::int32_t i) -> const std::string& { return b.GetLine(i); },
-                                               b.LineCount(), from, layout);
-        if (!block)
-            return n;
-        ++n;
-        from = std::max(block->NextSearch, block->BlockStart + 1);
-    }
+    // Read from disk: the build has just rewritten it.
+    const std::string path = CheminFichErr();
+    std::string texte;
+    if (path.empty() || kep::FileSize(path) > (64u << 20) || !kep::ReadWholeFile(path, texte))
+        return {};
+    return kep::CompteErreursTexte(texte, Cfg_->Data.Err);
 }
 
 bool TEcrPrin::LanceMake(const std::string& prog, const std::string& makeFile, const std::string& params,

@@ -145,6 +145,7 @@ void TEcrPrin::OuvreConv()
         w->ReadSettings(ini);
     }
     w->CurrentEditor = [this] { return EditeurCourant(); };
+    w->SetAssembleur(Assembleur_.Valeur());
     Splitter2->addWidget(w);
     Splitter2->setStretchFactor(1, 0);
     // The sources list keeps what the converter does not take, and at

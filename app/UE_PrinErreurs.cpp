@@ -3,6 +3,7 @@
 #include "app/UE_Prin.h"
 
 #include "build/UF_Make.h"
+#include "build/U_ErrAssembleur.h"
 #include "build/U_ErrNav.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
@@ -11,6 +12,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+namespace {
+
+// The folder builds run in: the names in the messages, and the error
+// file's own, are relative to it.
+std::string DossierProjet()
+{
+    return kep::QStringToPath(QDir::currentPath());
+}
+
+} // namespace
 
 std::string TEcrPrin::CheminFichErr() const
 {
@@ -42,6 +54,13 @@ void TEcrPrin::MC_ErrSuivClick()
     if (path.empty())
         return;
     if (!Sources_->FindFile(path, first, last)) {
+        // A file holding no error (or none at all) is not worth a page.
+        const kep::TErrCompte compte = CompteErreursFichErr();
+        if (compte.Erreurs + compte.Avertissements == 0) {
+            SetPanel(3, QStringLiteral("Aucune erreur dans ") + kep::PathToQString(kep::FileNameOf(path)) +
+                            QLatin1Char('.'));
+            return;
+        }
         if (!OuvreFichErr() || !Sources_->FindFile(path, first, last))
             return;
     }
@@ -53,9 +72,12 @@ void TEcrPrin::MC_ErrSuivClick()
     std::int32_t from = b.CaretLine();
     if (ErrEditeur_ == errEd && from == ErrCaret_)
         from = ErrSuite_;
-    const kep::TErrLayout layout = kep::ErrLayoutOf(Cfg_->Data.Err);
-    const auto block = kep::NextErrorBlock([&b](std::int32_t i) -> const std::string& { return b.GetLine(i); },
-                                           b.LineCount(), from, layout);
+    const kep::TLineAt at = [&b](std::int32_t i) -> const std::string& { return b.GetLine(i); };
+    // An assembler's own layout is read by what its messages say.
+    const kep::TErrLecteur lecteur = kep::ErrLecteurOf(Cfg_->Data.Err);
+    const auto block = lecteur != kep::TErrLecteur::Aucun
+                           ? kep::NextAsmBlock(at, b.LineCount(), from, lecteur, DossierProjet())
+                           : kep::NextErrorBlock(at, b.LineCount(), from, kep::ErrLayoutOf(Cfg_->Data.Err));
     if (!block)
         return;
     const std::int32_t suite = block->HasLine ? block->NextSearch : block->BlockStart;
@@ -73,11 +95,34 @@ void TEcrPrin::MontreErreur(const kep::TErrBlock& block)
         SetPanel(3, QString());
         return;
     }
-    const std::string name = block.FileName.empty()
-                                 ? std::string()
-                                 : kep::ExpandName(kep::QStringToPath(QDir::currentPath()) + "/", block.FileName);
-    const std::int32_t id = block.LineNumber - 1;
+    const QString status = kep::AnsiToQString(block.Status);
+    if (block.StatusOnly) {
+        SetPanel(3, status);
+        return;
+    }
+    const std::string name =
+        block.FileName.empty() ? std::string() : kep::ExpandName(DossierProjet() + "/", block.FileName);
+    std::int32_t id = block.LineNumber - 1;
     int first = -1, last = -1;
+    if (!block.FindWord.empty()) {
+        // A linker message names a symbol, not a line: its first use in the
+        // source as the editor holds it now. The message stays readable
+        // when the source or the use has gone.
+        if (!name.empty() && !Sources_->FindFile(name, first, last) && QFileInfo(kep::PathToQString(name)).isFile())
+            OuvreFichier(name);
+        if (name.empty() || !Sources_->FindFile(name, first, last)) {
+            SetPanel(3, status);
+            return;
+        }
+        const TTextBuffer& src = Sources_->Entry(first)->Editor->Buffer();
+        const std::int32_t use = kep::LigneUtilisant(
+            [&src](std::int32_t i) -> const std::string& { return src.GetLine(i); }, src.LineCount(), block.FindWord);
+        if (use < 0) {
+            SetPanel(3, status);
+            return;
+        }
+        id = src.GetLineId(use);
+    }
     if (!name.empty() && Sources_->FindFile(name, first, last)) {
         MontreLigne(name, id);
     } else if (!name.empty() && QFileInfo(kep::PathToQString(name)).isFile()) {
@@ -97,7 +142,7 @@ void TEcrPrin::MontreErreur(const kep::TErrBlock& block)
         if (sel.MoveCaretCol)
             b.SetCaretCol(sel.CaretCol);
     }
-    SetPanel(3, kep::AnsiToQString(block.Status));
+    SetPanel(3, status);
 }
 
 bool TEcrPrin::MontreErreurConsole(std::size_t index)
@@ -107,6 +152,16 @@ bool TEcrPrin::MontreErreurConsole(std::size_t index)
     const kep::TConsoleStore& lines = EcrMake_->Lignes();
     if (index >= lines.Count())
         return false;
+    // An assembler's message is a block of one line.
+    if (const kep::TErrLecteur lecteur = kep::ErrLecteurOf(Cfg_->Data.Err); lecteur != kep::TErrLecteur::Aucun) {
+        const auto block = kep::AsmBlockOf(lines.Line(index), lecteur, DossierProjet());
+        if (!block)
+            return false;
+        GardeEcrMake_ = true;
+        MontreErreur(*block);
+        GardeEcrMake_ = false;
+        return true;
+    }
     const kep::TErrLayout layout = kep::ErrLayoutOf(Cfg_->Data.Err);
     // The block holding the line starts at most 20 lines above it.
     std::int32_t from = std::int32_t(index > 20 ? index - 20 : 0);

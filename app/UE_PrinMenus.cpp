@@ -176,6 +176,8 @@ void TEcrPrin::CreeMenus()
 
     // Projet
     QMenu* mp = NewMenu(bar, "M_Projet", QStringLiteral("&Projet"), false);
+    connect(Item(mp, "MP_NouveauProjet", QStringLiteral("&Nouveau projet..."), false, {}, true), &QAction::triggered,
+            this, &TEcrPrin::MP_NouveauProjetClick);
     connect(Item(mp, "MP_Archiver", QStringLiteral("&Archiver..."), P, {}, true), &QAction::triggered, this,
             &TEcrPrin::MP_ArchiverClick);
     connect(Item(mp, "MP_ChangeProj", QStringLiteral("&Autres projets..."), false, {}, true), &QAction::triggered, this,

@@ -53,6 +53,8 @@ void TEcrPrin::MO_ConfigClick()
     const std::vector<kep::TInfosFich> anciens = Cfg_->Data.TypesFich;
     if (!ExecDialog(dlg))
         return;
+    if (const auto a = dlg.AssembleurChoisi())
+        ChoisitAssembleur(*a);
     SuitTypes(anciens);
     SuitTabPath();
     ProgrammeBackup();

@@ -5,11 +5,13 @@
 #include "build/UF_Make.h"
 #include "config/U_KepFile.h"
 #include "config/U_WinBounds.h"
+#include "editor/UC_Conv.h"
 #include "editor/UC_Sources.h"
 #include "editor/U_Edit.h"
 #include "platform/FileIo.h"
 #include "platform/QtText.h"
 #include "project/UF_ArchOuvre.h"
+#include "project/UF_NouveauProjet.h"
 #include "project/UF_Proj.h"
 #include "project/U_Archivage.h"
 #include "project/UF_ProjVers.h"
@@ -82,6 +84,7 @@ bool TEcrPrin::ChargeProjet()
     }
     const kep::TSessionGlobal g = kep::ReadSessionGlobal(ini);
     NomMakeFile = g.MakeFile.empty() ? std::string() : kep::ExpandName(folder, g.MakeFile);
+    Assembleur_.Nomme(g.Assembleur);
     SuitProjetPourTables();
     if (QAction* nom = Action("MM_MakeFile")) {
         nom->setText(kep::PathToQString(kep::FileNameOf(NomMakeFile)));
@@ -213,6 +216,7 @@ kep::TSessionState TEcrPrin::EtatSession() const
     s.MakeFile = NomMakeFile.empty() ? std::string() : kep::RelativePath(folder, NomMakeFile);
     s.ProgFile = NomProgFile;
     s.ConvVisible = Conv() != nullptr;
+    s.Assembleur = Assembleur_.Stocke();
     s.Err = Cfg_->Data.Err;
     s.Closed = Reopen_.Items();
     for (int i = 0; i < Sources_->Count(); ++i) {
@@ -328,21 +332,56 @@ void TEcrPrin::MP_ProjetClick()
     std::string chosen;
     if (ChoisitProjet(chosen) != kep::TEcrProj::mrOk || chosen.empty() || kep::SamePath(chosen, NomProjet))
         return;
+    OuvreAutreProjet(chosen);
+}
+
+bool TEcrPrin::OuvreAutreProjet(const std::string& chosen)
+{
     // Nothing of this project closes for a project another instance shows
     // (it comes to the front) or for a file that is no project.
     if (Instance_.RaiseOther(kep::PathToQString(chosen)) || !EstUnProjet(chosen))
-        return;
+        return false;
     if (ProjetProtege)
         FermeTout();
     else if (!FermeProjet())
-        return;
+        return false;
     const std::string ancien = NomProjet;
     NomProjet = chosen;
     if (ChargeProjet() || Termine_)
-        return;
+        return true;
     // The window is not left without a project.
     NomProjet = ancien;
     ChargeProjet();
+    return false;
+}
+
+std::string TEcrPrin::CreeNouveauProjet()
+{
+    kep::TEcrNouveauProjet dlg(this);
+    // A new project goes beside the open one, in a folder of its own.
+    if (!NomProjet.empty()) {
+        QDir parent(kep::PathToQString(kep::FolderOf(NomProjet)));
+        parent.cdUp();
+        dlg.SetDossierParent(parent.path());
+    }
+    dlg.Options.Oem = [this](const std::string& nom) { return (Cfg_->FileTypeOf(nom).Opts & kep::optConvDos) != 0; };
+    if (!ExecDialog(dlg))
+        return {};
+    return dlg.Plan().Projet;
+}
+
+void TEcrPrin::MP_NouveauProjetClick()
+{
+    const std::string projet = CreeNouveauProjet();
+    if (projet.empty())
+        return;
+    {
+        kep::TEcrProj liste(NomProjet, this);
+        liste.AjouteProjet(projet);
+        liste.SauveListe();
+    }
+    if (!OuvreAutreProjet(projet))
+        SetPanel(3, QStringLiteral("Projet créé : ") + kep::PathToQString(projet));
 }
 
 void TEcrPrin::MP_VersionsClick()
@@ -352,6 +391,12 @@ void TEcrPrin::MP_VersionsClick()
 
 void TEcrPrin::SuitProjetPourTables()
 {
+    std::string make;
+    if (!NomMakeFile.empty() && !kep::ReadWholeFile(NomMakeFile, make))
+        make.clear(); // an unreadable make file names no assembler
+    Assembleur_.Devine(make);
+    AppliqueAssembleur();
+
     // The main source is named after the project, else after its make file.
     TEditeur::ProjetMakeFile = NomMakeFile;
     TEditeur::ProjetSource.clear();
@@ -369,4 +414,17 @@ void TEcrPrin::SuitProjetPourTables()
             }
         }
     }
+}
+
+void TEcrPrin::ChoisitAssembleur(kep::TAssembleur a)
+{
+    Assembleur_.Nomme(a);
+    AppliqueAssembleur();
+}
+
+void TEcrPrin::AppliqueAssembleur()
+{
+    TEditeur::ProjetAssembleur = Assembleur_.Valeur();
+    if (Conv_)
+        Conv_->SetAssembleur(Assembleur_.Valeur());
 }

@@ -118,6 +118,8 @@ bool WriteSession(TIniFilePlus& ini, const TSessionState& s, const TTypeStyles& 
     ini.WriteString(kGlobal, "MakeFile", s.MakeFile);
     ini.WriteString(kGlobal, "ProgFile", s.ProgFile);
     ini.WriteBool(kGlobal, "ConvVisible", s.ConvVisible);
+    if (s.Assembleur)
+        ini.WriteString(kGlobal, "Assembleur", NomAssembleur(*s.Assembleur));
 
     const TErrDefaults& e = s.Err;
     ini.WriteString(kGlobal, "FichErr", e.FichErr);
@@ -198,6 +200,7 @@ TSessionGlobal ReadSessionGlobal(const TIniFilePlus& ini)
     if (ini.ValueExists(kGlobal, "Separ"))
         g.Separ = ini.ReadInteger(kGlobal, "Separ", 0);
     g.ConvVisible = ini.ReadBool(kGlobal, "ConvVisible", false);
+    g.Assembleur = LitAssembleur(ini.ReadString(kGlobal, "Assembleur", ""));
     g.NbrEdit = std::max(0, ini.ReadInteger(kGlobal, "NbrEdit", 0));
     g.PageAct = ini.ReadInteger(kGlobal, "PageAct", 0);
     g.EditPrec = ini.ReadInteger(kGlobal, "EditPrec", g.PageAct);

@@ -8,6 +8,7 @@
 #include "editor/TextBuffer.h"
 #include "platform/AsciiText.h"
 #include "platform/Paths.h"
+#include "editor/U_Assembleur.h"
 
 #include <array>
 #include <cstdint>
@@ -59,6 +60,9 @@ struct TSessionGlobal {
     std::string ProgFile;
     std::optional<int> Separ;
     bool ConvVisible = false;
+    // "Assembleur": none when the key is missing, empty or names no known
+    // assembler (the make file then decides).
+    std::optional<TAssembleur> Assembleur;
     int NbrEdit = 0;
     int PageAct = 0;
     int EditPrec = 0;
@@ -92,6 +96,8 @@ struct TSessionState {
     std::string MakeFile; // relative
     std::string ProgFile;
     bool ConvVisible = false;
+    // Written when set; a project that names none keeps its key as it is.
+    std::optional<TAssembleur> Assembleur;
     TErrDefaults Err;
     std::vector<TReopenItem> Closed;
     std::vector<TSessionEntry> Entries;

@@ -61,6 +61,14 @@ struct TErrBlock {
     std::string Status;     // status-bar text: tabs shown as "_", at most 255 characters
     bool HasWord = false;   // the message holds " '"
     std::string Word;       // the word to highlight, upper-cased
+    // Set by the assemblers' own readers only (U_ErrAssembleur.h).
+    bool IsWarning = false;
+    // The message names no source line (a linker error about memory, a
+    // missing source): its text is all there is to show.
+    bool StatusOnly = false;
+    // With LineNumber 0: the line to reach is the first of FileName that
+    // uses this word (LigneUtilisant), as written in the message.
+    std::string FindWord;
 };
 
 // Looks for the next block from line `from` to the last of `count` lines.

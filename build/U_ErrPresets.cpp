@@ -37,15 +37,18 @@ std::vector<TErrPreset> MakePresets()
     // the path as it opened the file (for an included one, the -I folder
     // and the name), relative to where it ran. A name holding ":" would be
     // cut there. Its "Message[nnn]" notes are left out on purpose.
+    // gplink shares the file in gpasm projects: its "error:" and
+    // "warning:" lines are read too (its "message:" notes are not).
     p.push_back({"gpasm",
                  "gpasm (gputils), sortie console : lignes du type t.asm:3:Error[113] ... et "
-                 "t.asm:4:Warning[202] ...",
-                 Layout(":Error[", ":Warning[", "#1", ":", ":", "[")});
+                 "t.asm:4:Warning[202] ... ; gplink aussi (lignes error: ... et warning: ...)",
+                 Layout(":Error[", ":Warning[", "#1", ":", ":", "["), TErrLecteur::Gpasm});
     // avra writes "name(line) : Error   : text" on stderr, which the make
     // file must therefore send to the error file.
     p.push_back({"avra",
-                 "avra, sortie d'erreur : lignes du type b.asm(2) : Error   : ... et b.asm(3) : Warning : ...",
-                 Layout(") : Error", ") : Warning", "#1", "(", "(", ")")});
+                 "avra, sortie d'erreur : lignes du type b.asm(2) : Error   : ... et b.asm(3) : Warning : ... "
+                 "(les lignes PRAGMA ne sont pas des erreurs)",
+                 Layout(") : Error", ") : Warning", "#1", "(", "(", ")"), TErrLecteur::Avra});
     return p;
 }
 
@@ -87,6 +90,12 @@ int IndexErrPreset(const TErrDefaults& err)
         if (layout(presets[i].Err) == layout(err))
             return int(i);
     return -1;
+}
+
+TErrLecteur ErrLecteurOf(const TErrDefaults& err)
+{
+    const int i = IndexErrPreset(err);
+    return i < 0 ? TErrLecteur::Aucun : ErrPresets()[std::size_t(i)].Lecteur;
 }
 
 TErrDefaults ApplyErrPreset(const TErrPreset& preset, const TErrDefaults& err)

@@ -1,6 +1,7 @@
 #include "build/U_ScanObj.h"
 #include "build/U_LignesTexte.h"
 #include "build/U_ListingGpasm.h"
+#include "build/U_ObjAvra.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 
@@ -610,15 +611,28 @@ std::string TrouveCode(const TFichiersScan& fs, const std::string& makeFile, con
     const std::string mapName = FileNameOf(b.NomMap);
 
     // Tool chains without these files (gputils: gplink's map has no
-    // dependencies) still leave the assembler's listing of the source.
-    if (!fs.Existe(b.NomMap) || !fs.Lit(b.NomMap, b.TexteMap)) {
+    // dependencies; avra: its map, when asked for, lists symbols only) still
+    // leave the assembler's listing or object file of the source.
+    auto autreOutil = [&]() {
         if (std::optional<std::string> listed = CodeParListing(fs, makeFile, sourceFile, lineId))
+            return listed;
+        return CodeParObjAvra(fs, makeFile, sourceFile, lineId);
+    };
+    if (!fs.Existe(b.NomMap) || !fs.Lit(b.NomMap, b.TexteMap)) {
+        if (std::optional<std::string> listed = autreOutil())
             return *listed;
         return "Fichier " + mapName + " absent";
     }
     if (!Rubrique(b.TexteMap, b.PosDep, "Dependencies")) {
-        if (std::optional<std::string> listed = CodeParListing(fs, makeFile, sourceFile, lineId))
+        if (std::optional<std::string> listed = autreOutil())
             return *listed;
+        // gplink names its listing after the program: a source of that name
+        // loses gpasm's listing to it.
+        const std::string listing = fs.Chemin(ChangeExtension(FileNameOf(sourceFile), ".lst"));
+        std::string tete;
+        if (fs.Lit(listing, tete) && tete.compare(0, 6, "gplink") == 0)
+            return FileNameOf(listing) + " est le listing de gplink, qui a remplacé celui de gpasm : le source ne "
+                                         "doit pas porter le nom du programme";
         return "Section \"Dependencies\" absente de " + mapName;
     }
     b.PosSeg = b.PosDep;

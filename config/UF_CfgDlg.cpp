@@ -328,6 +328,12 @@ void TEcrCfgDlg::CreeErreurs(QWidget* page)
     v->addStretch();
 
     connect(cbAssembleur, &QComboBox::activated, this, &TEcrCfgDlg::ChoisitPreset);
+    connect(cbAssembleur, &QComboBox::activated, this, [this](int index) {
+        // An assembler's preset names the project's assembler too.
+        if (index >= 0 && index < int(ErrPresets().size()))
+            if (const auto a = LitAssembleur(ErrPresets()[std::size_t(index)].Nom))
+                AssembleurChoisi_ = a;
+    });
     for (QLineEdit* e : {FichErr, MarqErr, MarqErr2, DebNomFich, FinNomFich, DebNumLig, FinNumLig})
         connect(e, &QLineEdit::textChanged, this, &TEcrCfgDlg::MajPreset);
     for (QSpinBox* s : {NbrLigErr, LigMarqErr, LigMarqErr2, LigNomFich, LigNumLig})

@@ -5,10 +5,12 @@
 // "Facilités" act on the desktop at once, whatever button ends the dialog.
 #include "config/UF_Cfg.h"
 #include "platform/DesktopIntegration.h"
+#include "editor/U_Assembleur.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QButtonGroup;
@@ -45,6 +47,9 @@ public:
 
     // The chosen preset of the error layouts, or -1 for "Personnalisé".
     int PresetCourant() const;
+    // The assembler whose preset the user chose in the list (the project
+    // takes it on "Ok"), or none.
+    std::optional<TAssembleur> AssembleurChoisi() const { return AssembleurChoisi_; }
 
     // Runs a sub-dialog (file type, tool) modally; true when accepted.
     std::function<bool(QDialog& dialog)> ExecDialog;
@@ -171,6 +176,7 @@ private:
     std::vector<TInfoOutils> Outils_;
     TStyleTable StylesDemo_;
     bool Remplissage_ = false;
+    std::optional<TAssembleur> AssembleurChoisi_;
 };
 
 } // namespace kep

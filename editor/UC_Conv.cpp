@@ -76,8 +76,16 @@ TEditeur* TEcrConv::Target() const
 
 void TEcrConv::SetValue(const std::string& text)
 {
-    if (Conv_.SetValue(text))
+    if (Conv_.SetValue(text, Assembleur_))
         Affiche();
+}
+
+void TEcrConv::SetAssembleur(TAssembleur a)
+{
+    if (a == Assembleur_)
+        return;
+    Assembleur_ = a;
+    Affiche();
 }
 
 void TEcrConv::Affiche()
@@ -93,7 +101,7 @@ void TEcrConv::Affiche()
         item->setFlags(Qt::NoItemFlags);
         return;
     }
-    Forms_ = FormesConversion(*value);
+    Forms_ = FormesConversion(*value, Assembleur_);
     for (const std::string& form : Forms_)
         Liste->addItem(AnsiToQString(form));
 }
@@ -105,7 +113,7 @@ bool TEcrConv::ClickLine(int row)
     TEditeur* ed = Target_;
     if (!ed && CurrentEditor)
         ed = CurrentEditor();
-    if (!ed || !ed->ReplaceWithValue(Forms_[std::size_t(row)])) {
+    if (!ed || !ed->ReplaceWithValue(Forms_[std::size_t(row)], Assembleur_)) {
         QApplication::beep();
         return false;
     }

@@ -26,9 +26,14 @@ public:
     explicit TEcrConv(QWidget* parent = nullptr);
     ~TEcrConv() override;
 
-    // A word from an editor (Windows-1252). Words that are no number leave
-    // the list as it is.
+    // A word from an editor (Windows-1252), read in the assembler's syntax.
+    // Words that are no number leave the list as it is.
     void SetValue(const std::string& text);
+    // The current project's assembler: the syntax words are read in and
+    // forms written in (none: "$1F" and "%0101"). The number shown stays
+    // and is written again in the new syntax.
+    void SetAssembleur(TAssembleur a);
+    TAssembleur Assembleur() const { return Assembleur_; }
     // The editor the lines are sent to; it may go away at any time.
     void SetTarget(TEditeur* editor);
     TEditeur* Target() const;
@@ -63,6 +68,7 @@ private:
     TConversion Conv_;
     std::vector<std::string> Forms_;
     QPointer<TEditeur> Target_;
+    TAssembleur Assembleur_ = TAssembleur::Inconnu;
     int WantedHeight_ = 0;
 };
 

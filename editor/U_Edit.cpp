@@ -1,6 +1,7 @@
 #include "editor/U_Edit.h"
 #include "platform/AsciiText.h"
 
+#include "editor/U_Conv.h"
 #include "editor/U_Syntaxe.h"
 #include "platform/QtText.h"
 #include "platform/FileIo.h"
@@ -24,6 +25,7 @@
 std::string TEditeur::TabPath;
 std::string TEditeur::ProjetSource;
 std::string TEditeur::ProjetMakeFile;
+kep::TAssembleur TEditeur::ProjetAssembleur = kep::TAssembleur::Inconnu;
 
 namespace {
 
@@ -392,22 +394,36 @@ void TEditeur::mousePressEvent(QMouseEvent* e)
         Buffer().SetAnchor(TTextPos{line, 1});
         Buffer().SelectRange(TTextPos{line, 1}, TTextPos{line + 1, 1});
     } else if (OnConverterWord) {
-        OnConverterWord(this, WordAtPoint(p, WordSet()));
+        std::string word = WordAtPoint(p, WordSet());
+        // The whole form: "h'1F'", not the "1F" between its quotes.
+        if (ProjetAssembleur != kep::TAssembleur::Inconnu && p.x() >= TextLeft() && p.x() <= viewport()->width()
+            && p.y() >= 0 && p.y() <= viewport()->height()) {
+            const TTextPos at = PosAtPoint(p, false);
+            if (at.Col >= 1)
+                word = kep::MotConversion(Buffer().GetLine(at.Line), std::size_t(at.Col - 1), ProjetAssembleur);
+        }
+        OnConverterWord(this, word);
     }
 }
 
-bool TEditeur::ReplaceWithValue(const std::string& text)
+bool TEditeur::ReplaceWithValue(const std::string& text, kep::TAssembleur a)
 {
     TTextBuffer& b = Buffer();
     if (b.ReadOnly)
         return false;
-    if (b.HasSelection()) {
+    if (b.HasSelection() && a == kep::TAssembleur::Inconnu) {
         const TTextPos s = b.GetSelStart();
         if (s.Col > 1) {
             const char before = b.GetLine(s.Line)[std::size_t(s.Col - 2)];
             if (before == '$' || before == '%')
                 b.SelectRange(TTextPos{s.Line, s.Col - 1}, b.GetSelEnd());
         }
+    } else if (b.HasSelection() && b.GetSelStart().Line == b.GetSelEnd().Line) {
+        const TTextPos s = b.GetSelStart(), e = b.GetSelEnd();
+        const kep::TPortee sel{std::size_t(s.Col - 1), std::size_t(e.Col - 1)};
+        const kep::TPortee form = kep::PorteeNombre(b.GetLine(s.Line), sel, a);
+        if (form != sel)
+            b.SelectRange(TTextPos{s.Line, std::int32_t(form.Debut) + 1}, TTextPos{s.Line, std::int32_t(form.Fin) + 1});
     }
     // Recorded like any edit, so that undoing earlier edits still finds
     // their text.

@@ -3,6 +3,7 @@
 // numbered backups on saving, the processor table named by its first line,
 // help on directives and the editor's context menu.
 #include "editor/SrcEdit.h"
+#include "editor/U_Assembleur.h"
 
 #include <functional>
 #include <map>
@@ -31,6 +32,9 @@ public:
     // names no processor finds it.
     static std::string ProjetSource;
     static std::string ProjetMakeFile;
+    // The open project's assembler: the syntax of the number a click gives
+    // the converter (h'1F' whole under gpasm).
+    static kep::TAssembleur ProjetAssembleur;
 
     // Loads FileName; false when the file is missing (the text stays).
     bool Load();
@@ -79,10 +83,11 @@ public:
     std::function<void(int line, const std::string& word)> OnOccurrenceClick; // 1-based line
     std::function<void(TEditeur*, const std::string& word)> OnConverterWord;
 
-    // Replaces the selection by a converted value, with a "$" or "%" prefix
-    // in front of it taken along, as one undo step. False in a read-only
-    // document or when the step was refused.
-    bool ReplaceWithValue(const std::string& text);
+    // Replaces the selection by a converted value, with the rest of the
+    // number form around it in the assembler's syntax taken along (without
+    // one, a "$" or "%" prefix in front of it), as one undo step. False in a
+    // read-only document or when the step was refused.
+    bool ReplaceWithValue(const std::string& text, kep::TAssembleur a = kep::TAssembleur::Inconnu);
 
     // Fills the context menu for a click at a viewport point, above the
     // menu's first separator (the items of a previous call are removed).

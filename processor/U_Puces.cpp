@@ -169,8 +169,11 @@ void TCataloguePuces::AjouteListeGpasm(TFamille f, std::string_view sortie)
             std::size_t j = i;
             while (j < mot.size() && mot[j] != '\n' && mot[j] != '\r')
                 ++j;
-            if (j > i)
-                Puces_.try_emplace(Cle(mot.substr(i, j - i)), f);
+            if (j > i) {
+                const std::string cle = Cle(mot.substr(i, j - i));
+                Puces_.try_emplace(cle, f);
+                Noms_.try_emplace(cle, cle);
+            }
             i = j + 1;
         }
     }
@@ -190,7 +193,10 @@ void TCataloguePuces::AjouteListeAvra(std::string_view sortie)
             const std::string_view name = Trim(line.substr(0, bar));
             if (!name.empty() && std::all_of(name.begin(), name.end(), Ident)
                 && std::any_of(name.begin(), name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+            {
                 Puces_.try_emplace(Cle(name), TFamille::Avr);
+                Noms_.try_emplace(Cle(name), std::string(name));
+            }
         }
         i = end + 1;
     }
@@ -213,6 +219,21 @@ const TCataloguePuces& TCataloguePuces::Systeme()
     }();
     (void)pret;
     return c;
+}
+
+std::vector<std::string> TCataloguePuces::Noms() const
+{
+    std::vector<std::string> pics, avr;
+    for (const auto& [cle, famille] : Puces_)
+        (famille == TFamille::Avr ? avr : pics).push_back(Noms_.at(cle));
+    pics.insert(pics.end(), avr.begin(), avr.end());
+    return pics;
+}
+
+std::string TCataloguePuces::NomDe(std::string_view puce) const
+{
+    const auto it = Noms_.find(Cle(puce));
+    return it == Noms_.end() ? std::string() : it->second;
 }
 
 TFamille TCataloguePuces::Famille(std::string_view puce) const

@@ -39,6 +39,12 @@ public:
     // "p16f628a", "PIC16F628A", "ATmega328P"), ignoring case.
     TFamille Famille(std::string_view puce) const;
     std::size_t Taille() const { return Puces_.size(); }
+    // Every chip, spelled as its tool chain lists it ("16f628a", "ATmega328P"),
+    // PICs first, each list sorted.
+    std::vector<std::string> Noms() const;
+    // The chip spelled as its tool chain lists it, however it was written;
+    // empty for a chip neither knows.
+    std::string NomDe(std::string_view puce) const;
 
     // The include file that defines a chip's names: gputils' header for a
     // PIC, the avra file whose ".device" names the chip for an AVR. Empty
@@ -53,6 +59,7 @@ private:
     void IndexeAvra() const;
 
     std::map<std::string, TFamille> Puces_;
+    std::map<std::string, std::string> Noms_; // key -> as listed
     mutable std::once_flag AvraLu_;
     mutable std::map<std::string, std::string> IncludesAvra_; // key -> file
 };

@@ -98,6 +98,10 @@ TEcrProj::TEcrProj(const std::string& nomProjet, QWidget* parent, TInstanceBus* 
     BtnSauve->setEnabled(false);
     BtnAbandon = Button(this, "BtnAbandon", QStringLiteral("&Fermer"));
     BtnNouveau = Button(this, "BtnNouveau", QStringLiteral("&Créer un Nouveau"));
+    BtnNouveauProjet = Button(this, "BtnNouveauProjet", QStringLiteral("Nou&veau projet..."),
+                              QStringLiteral("Crée un projet qui se construit tel quel : fichier projet, fichier make "
+                                             "et source principal"));
+    BtnNouveauProjet->hide();
     BtnAjouter = Button(this, "BtnAjouter", QStringLiteral("&Ajouter..."), QStringLiteral("Ajoute un fichier projet existant"));
     btnCherche = Button(this, "btnCherche", QStringLiteral("&Recherche les projets"),
                         QStringLiteral("Recherche tous les projets existants sur ce poste"));
@@ -108,7 +112,7 @@ TEcrProj::TEcrProj(const std::string& nomProjet, QWidget* parent, TInstanceBus* 
     for (QPushButton* b : {BtnOuvre, BtnNouvEdit, BtnSauve, BtnAbandon})
         buttons->addWidget(b);
     buttons->addSpacing(12);
-    for (QPushButton* b : {BtnNouveau, BtnAjouter, btnCherche, BtnSupprime})
+    for (QPushButton* b : {BtnNouveau, BtnNouveauProjet, BtnAjouter, btnCherche, BtnSupprime})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(btnAide);
@@ -130,6 +134,11 @@ TEcrProj::TEcrProj(const std::string& nomProjet, QWidget* parent, TInstanceBus* 
     connect(BtnAbandon, &QPushButton::clicked, this, [this] { done(mrAbort); });
     connect(BtnNouveau, &QPushButton::clicked, this, &TEcrProj::BtnNouveauClick);
     connect(BtnAjouter, &QPushButton::clicked, this, &TEcrProj::BtnAjouterClick);
+    connect(BtnNouveauProjet, &QPushButton::clicked, this, [this] {
+        const std::string path = CreeProjet_ ? CreeProjet_() : std::string();
+        if (!path.empty())
+            AjouteProjet(path);
+    });
     connect(btnCherche, &QPushButton::clicked, this, &TEcrProj::btnChercheClick);
     connect(BtnSupprime, &QPushButton::clicked, this, &TEcrProj::BtnSupprimeClick);
     connect(btnAide, &QPushButton::clicked, this,
@@ -172,9 +181,11 @@ TEcrProj::TEcrProj(const std::string& nomProjet, QWidget* parent, TInstanceBus* 
     UpdateButtons();
 }
 
-int TEcrProj::Choisir(QWidget* owner, const std::string& nomProjet, std::string& chosen)
+int TEcrProj::Choisir(QWidget* owner, const std::string& nomProjet, std::string& chosen,
+                      std::function<std::string()> creeProjet)
 {
     TEcrProj dlg(nomProjet, owner);
+    dlg.SetCreeProjet(std::move(creeProjet));
     if (owner) {
         const QPoint corner = owner->frameGeometry().topLeft();
         dlg.move(corner + QPoint(10, 10));
@@ -310,6 +321,27 @@ bool TEcrProj::SauveListe()
     UpdateSauve();
     Bus_->Broadcast(QString::fromLatin1(MsgProjListChange), reinterpret_cast<quintptr>(this));
     return ok;
+}
+
+void TEcrProj::SetCreeProjet(std::function<std::string()> creeProjet)
+{
+    CreeProjet_ = std::move(creeProjet);
+    BtnNouveauProjet->setVisible(bool(CreeProjet_));
+}
+
+void TEcrProj::AjouteProjet(const std::string& path)
+{
+    if (!ContainsProjPath(Paths(), path)) {
+        AddItem(path);
+        ListChanged_ = true;
+    }
+    for (int i = 0; i < ListeProj->count(); ++i)
+        if (SameProjPath(PathOf(ListeProj->item(i)), path)) {
+            ListeProj->setCurrentRow(i);
+            break;
+        }
+    UpdateButtons();
+    UpdateSauve();
 }
 
 bool TEcrProj::AjouteCopie(const std::string& copie, const std::string& original)

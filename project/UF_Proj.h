@@ -34,7 +34,14 @@ public:
     // "&Autres projets...": the dialog 10 pixels right of and below the
     // owner's top-left corner, modal. Returns its modal result; `chosen`
     // receives the selected project's path.
-    static int Choisir(QWidget* owner, const std::string& nomProjet, std::string& chosen);
+    // `creeProjet`, when given, is "Nouveau projet...": it writes a new
+    // project and returns its file, empty when cancelled.
+    static int Choisir(QWidget* owner, const std::string& nomProjet, std::string& chosen,
+                       std::function<std::string()> creeProjet = {});
+    // Shows "Nou&veau projet..." running `creeProjet`.
+    void SetCreeProjet(std::function<std::string()> creeProjet);
+    // Adds a project file (once) and selects it; the list is then changed.
+    void AjouteProjet(const std::string& path);
 
     // Path of the selected item; empty when none is selected.
     std::string SelectedPath() const;
@@ -71,6 +78,7 @@ public:
     QPushButton* BtnSauve;
     QPushButton* BtnAbandon;
     QPushButton* BtnNouveau;
+    QPushButton* BtnNouveauProjet;
     QPushButton* BtnAjouter;
     QPushButton* btnCherche;
     QPushButton* BtnSupprime;
@@ -97,6 +105,7 @@ private:
     void BtnOuvreClick();
     void BtnNouvEditClick();
     void BtnNouveauClick();
+    std::function<std::string()> CreeProjet_;
     void BtnAjouterClick();
     void btnChercheClick();
     void BtnSupprimeClick();

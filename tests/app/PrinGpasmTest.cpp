@@ -56,12 +56,13 @@ TEST_F(TPrinMake, TheDemoBuildsCleanAndItsErrorVariantLandsOnTheTypo)
     Options().ProgMake = KEP_BINARY_DIR "/app/kepmake";
     Build();
     EXPECT_FALSE(kep::FileExists(Dir.Path("p/demo-erreur.hex")));
-    EXPECT_EQ(CurrentName(), "demo-erreur.asm");
+    EXPECT_EQ(CurrentName(), "principal-erreur.asm");
     EXPECT_EQ(CaretLine(), 44);
     EXPECT_EQ(Current()->Buffer().GetLine(CaretLine()), "        call    EnvoieMesage");
-    EXPECT_EQ(W->Panel(3), " \"EnvoieMesage\"");
+    EXPECT_EQ(W->Panel(3), "Error[113] Symbol not previously defined: \"EnvoieMesage\"");
+    EXPECT_EQ(Selected(), "EnvoieMesage");
     ASSERT_TRUE(W->EcrMake());
-    EXPECT_TRUE(Output().contains("demo-erreur.asm:45:Error[113]   Symbol not previously defined: \"EnvoieMesage\""))
+    EXPECT_TRUE(Output().contains("principal-erreur.asm:45:Error[113]   Symbol not previously defined: \"EnvoieMesage\""))
         << Output().join('\n').toStdString();
 
     // Lines added above the error, then the search started again from the top.
@@ -71,9 +72,34 @@ TEST_F(TPrinMake, TheDemoBuildsCleanAndItsErrorVariantLandsOnTheTypo)
     W->ChoisitPage(Entry("demo-erreur.err"));
     Current()->Buffer().SetCaretLine(0);
     W->MC_ErrSuivClick();
-    EXPECT_EQ(CurrentName(), "demo-erreur.asm");
+    EXPECT_EQ(CurrentName(), "principal-erreur.asm");
     EXPECT_EQ(CaretLine(), 46);
     EXPECT_EQ(Current()->Buffer().GetLine(CaretLine()), "        call    EnvoieMesage");
+
+    // The same line clicked in the output window.
+    const qsizetype clicked =
+        Output().indexOf("principal-erreur.asm:45:Error[113]   Symbol not previously defined: \"EnvoieMesage\"");
+    ASSERT_GE(clicked, 0);
+    Current()->Buffer().SetCaretLine(0);
+    W->SetPanel(3, QString());
+    EXPECT_TRUE(W->MontreErreurConsole(std::size_t(clicked)));
+    EXPECT_EQ(CaretLine(), 46);
+    EXPECT_EQ(Selected(), "EnvoieMesage");
+    EXPECT_EQ(W->Panel(3), "Error[113] Symbol not previously defined: \"EnvoieMesage\"");
+
+    // Mended, the variant builds and Ctrl+N reads gpasm's listing of its
+    // main source, which gplink's listing of the program no longer replaces.
+    ASSERT_EQ(CurrentName(), "principal-erreur.asm");
+    Current()->Buffer().ReplaceLine(46, "        call    EnvoieMessage");
+    Build();
+    Settle();
+    EXPECT_EQ(W->Panel(3), "Construction réussie.");
+    EXPECT_TRUE(kep::FileExists(Dir.Path("p/demo-erreur.hex")));
+    W->ChoisitPage(Entry("principal-erreur.asm"));
+    Current()->Buffer().SetCaretLine(46);
+    W->Action("MD_FindCode")->trigger();
+    EXPECT_TRUE(W->Panel(3).startsWith("'PRINCIPAL' $000000")) << W->Panel(3).toStdString();
+    EXPECT_TRUE(W->Panel(3).contains("(1 mot) : 2")) << W->Panel(3).toStdString();
 }
 
 TEST_F(TPrinMake, AnAvraProjectWithTheAvraLayoutLandsOnEachError)
@@ -98,4 +124,23 @@ TEST_F(TPrinMake, AnAvraProjectWithTheAvraLayoutLandsOnEachError)
     EXPECT_TRUE(W->Panel(3).contains("Constant out of range"));
     W->MC_ErrSuivClick(); // avra's closing lines are no errors
     EXPECT_EQ(CaretLine(), 3);
+}
+
+TEST_F(TPrinMake, AGplinkErrorLeadsToTheUseOfTheMissingSymbol)
+{
+    ASSERT_TRUE(StartMake("@gpasm -c prog.asm > prog.err 2>&1 && gplink -o prog.hex prog.o >> prog.err 2>&1 || true"));
+    Dir.Write("p/prog.asm", "\tprocessor 16f628a\r\n"
+                            "\tinclude \"p16f628a.inc\"\r\n"
+                            "\textern  Inconnu\r\n"
+                            "PROG\tcode\r\n"
+                            "\tnop                ; Inconnu plus bas\r\n"
+                            "\tcall    Inconnu\r\n"
+                            "\tend\r\n");
+    Ed(0)->Load();
+    Options().Err = kep::ApplyErrPreset(*kep::FindErrPreset("gpasm"), Options().Err);
+    Build();
+    EXPECT_EQ(CurrentName(), "prog.asm") << Dir.Read("p/prog.err");
+    EXPECT_EQ(CaretLine(), 5);
+    EXPECT_EQ(Selected(), "Inconnu");
+    EXPECT_EQ(W->Panel(3), "error: Missing definition for symbol \"Inconnu\", required by \"prog.o\".");
 }

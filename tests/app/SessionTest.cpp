@@ -250,6 +250,7 @@ TEST(Session, GlobalAndErrorKeys)
     s.Separ = 130;
     s.MakeFile = "build/demo.mke";
     s.ProgFile = "/opt/prog";
+    s.Assembleur = kep::TAssembleur::Avra;
     s.Err.MarqErr = "): as";
     s.Err.LigMarqErr = 2;
     s.Err.MarqErr2 = "";
@@ -269,6 +270,19 @@ TEST(Session, GlobalAndErrorKeys)
     const TSessionGlobal g = ReadSessionGlobal(ini);
     EXPECT_EQ(g.MakeFile, "build/demo.mke");
     EXPECT_EQ(g.ProgFile, "/opt/prog");
+    EXPECT_EQ(ini.ReadString("Global", "Assembleur", ""), "avra");
+    EXPECT_EQ(g.Assembleur, kep::TAssembleur::Avra);
+    // Case-blind; an empty or unknown name leaves the make file to decide,
+    // and a session naming none keeps the key as it was.
+    ini.WriteString("Global", "Assembleur", " GPasm");
+    EXPECT_EQ(ReadSessionGlobal(ini).Assembleur, kep::TAssembleur::Gpasm);
+    s.Assembleur.reset();
+    ASSERT_TRUE(WriteSession(ini, s, Defaults));
+    EXPECT_EQ(ini.ReadString("Global", "Assembleur", ""), " GPasm");
+    for (const char* name : {"", "xc8"}) {
+        ini.WriteString("Global", "Assembleur", name);
+        EXPECT_EQ(ReadSessionGlobal(ini).Assembleur, std::nullopt) << name;
+    }
     ASSERT_TRUE(g.Separ.has_value());
     EXPECT_EQ(*g.Separ, 130);
     TErrDefaults e;

@@ -80,3 +80,24 @@ TEST(ConvWindow, ReturnSendsTheCurrentLineToTheTarget)
     EXPECT_TRUE(c.ClickLine(2));
     EXPECT_EQ(other.Buffer().GetLine(0), "%0001111131");
 }
+
+TEST(ConvWindow, TheAssemblersSyntaxIsReadWrittenAndReplacedWhole)
+{
+    kep::TEcrConv c;
+    TEditeur ed;
+    ed.Buffer().SetAllText("\tmovlw h'1F'");
+    ed.Buffer().SelectRange({0, 10}, {0, 12}); // the digits, as a double click selects them
+    c.SetTarget(&ed);
+    c.SetAssembleur(kep::TAssembleur::Gpasm);
+    c.SetValue("h'1F'");
+    EXPECT_EQ(Shown(c), (QStringList{"b'00011111'", "0x1F", ".31"}));
+    c.SetValue("ADDWF"); // a name under gpasm
+    EXPECT_EQ(Shown(c).at(1), "0x1F");
+    ASSERT_TRUE(c.ClickLine(2));
+    EXPECT_EQ(ed.Buffer().GetLine(0), "\tmovlw .31");
+    // The number stays, written in the new syntax.
+    c.SetAssembleur(kep::TAssembleur::Avra);
+    EXPECT_EQ(Shown(c), (QStringList{"0b00011111", "0x1F", "31"}));
+    c.SetAssembleur(kep::TAssembleur::Inconnu);
+    EXPECT_EQ(Shown(c), (QStringList{"%00011111", "$1F", "31"}));
+}

@@ -81,7 +81,7 @@ TEST_F(AideQDX, TheDemoFileGivesATreeOfTopics)
                            "Le projet démo"}));
     EXPECT_EQ(Children(tree->topLevelItem(1)).mid(0, 3), (QStringList{"LIST et #include", "__CONFIG", "EQU, SET et #define"}));
     EXPECT_EQ(Children(tree->topLevelItem(4)),
-              (QStringList{"principal.asm", "serie.asm", "delai.asm", "demo.inc", "demo-erreur.asm", "demo.mke"}));
+              (QStringList{"principal.asm", "serie.asm", "delai.asm", "demo.inc", "principal-erreur.asm", "demo.mke"}));
     EXPECT_EQ(tree->topLevelItem(0)->childCount(), 0);
     // The first topic is shown on opening.
     EXPECT_TRUE(W->Info->toPlainText().startsWith(QStringLiteral("Cette fenêtre est un aide-mémoire")))

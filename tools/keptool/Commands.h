@@ -29,6 +29,9 @@ int CodDump(const TArgs& args);
 // The code generated for a source line, as "Montre code généré" shows it.
 int Code(const TArgs& args);
 
+// A new project: project file, make file and main source.
+int NewProject(const TArgs& args);
+
 // Project archives (.zip).
 int Zip(const TArgs& args);
 

@@ -19,6 +19,8 @@ const TCommand Commands[] = {
      3, Code},
     {"table-for", "SOURCE [DOSSIER_TABLES]", "la table processeur (et la puce) que KEP choisit pour un source", 1, 2,
      TableFor},
+    {"new-project", "DOSSIER NOM PUCE gplink|gpasm|avra [--remplacer]",
+     "crée un projet qui se construit tel quel : NOM.pja, NOM.mke et le source principal", 4, 5, NewProject},
     {"zip", "DOSSIER SORTIE.zip", "archive un dossier, les noms commençant par le nom du dossier", 2, 2, Zip},
 };
 

@@ -172,10 +172,13 @@ std::string SourceAvr(const TPlanProjet& plan, const std::string& nomSource, con
 
 // The recipe line that runs a tool and keeps its messages: on the console for
 // the output window, and appended to the error file for F6.
-std::string Recette(const std::string& commande, const std::string& msg)
+// `perime`: what a failure makes stale, removed then so that no old program
+// is taken for the new one.
+std::string Recette(const std::string& commande, const std::string& msg, const std::string& perime = {})
 {
+    std::string fin = perime.empty() ? "exit $$r" : "[ $$r -eq 0 ] || rm -f " + perime + "; exit $$r";
     return "\t@" + commande + " > " + msg + " 2>&1; r=$$?; \\\n\t  cat " + msg + "; cat " + msg +
-           " >> $(ERREURS); rm -f " + msg + "; exit $$r\n";
+           " >> $(ERREURS); rm -f " + msg + "; " + fin + "\n";
 }
 
 std::string MakeFile(const TPlanProjet& plan, const std::string& nomProjet, const std::string& nomSource, TChaine ch)
@@ -222,7 +225,7 @@ std::string MakeFile(const TPlanProjet& plan, const std::string& nomProjet, cons
              Recette("$(GPLINK) -o $@ $(OBJETS)", "$(PROGRAMME).msg") +
              "\n%.o: %.asm $(wildcard *.inc)\n"
              "\t@echo \"gpasm $<\"\n" +
-             Recette("$(GPASM) $<", "$*.msg") +
+             Recette("$(GPASM) $<", "$*.msg", "$(PROGRAMME).hex") +
              "\nclean:\n"
              "\trm -f $(OBJETS) $(SOURCES:.asm=.lst) $(PROGRAMME).hex $(PROGRAMME).cod \\\n"
              "\t  $(PROGRAMME).lst $(PROGRAMME).map $(ERREURS) *.msg\n";

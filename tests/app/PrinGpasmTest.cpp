@@ -4,6 +4,7 @@
 
 #include "build/UF_ViewCod.h"
 #include "build/U_ErrPresets.h"
+#include "project/UF_NouveauProjet.h"
 #include "platform/QtText.h"
 
 #include <QLineEdit>
@@ -143,4 +144,45 @@ TEST_F(TPrinMake, AGplinkErrorLeadsToTheUseOfTheMissingSymbol)
     EXPECT_EQ(CaretLine(), 5);
     EXPECT_EQ(Selected(), "Inconnu");
     EXPECT_EQ(W->Panel(3), "error: Missing definition for symbol \"Inconnu\", required by \"prog.o\".");
+}
+
+TEST_F(TPrinMake, ANewProjectOpensAndBuildsAtOnce)
+{
+    ASSERT_TRUE(StartMake("@echo ancien"));
+    Options().ProgMake = KEP_BINARY_DIR "/app/kepmake";
+    Options().FermeConsole = true;
+    // The dialog filled in as a user would.
+    W->ExecDialog = [this](QDialog& d) {
+        auto* dlg = qobject_cast<kep::TEcrNouveauProjet*>(&d);
+        if (!dlg)
+            return false;
+        dlg->edNom->setText(QStringLiteral("horloge"));
+        dlg->edDossier->setText(QString::fromStdString(Dir.Path("neuf")));
+        dlg->cbPuce->setCurrentText(QStringLiteral("pic18f4550"));
+        EXPECT_EQ(dlg->cbChaine->currentIndex(), 0) << "a PIC is linked by default";
+        EXPECT_TRUE(dlg->BtnCree->isEnabled()) << dlg->lblInfo->text().toStdString();
+        dlg->grab().save(QStringLiteral(KEP_BINARY_DIR "/screens/nouveau-projet.png"));
+        return dlg->Cree();
+    };
+    std::filesystem::create_directories(KEP_BINARY_DIR "/screens");
+    W->Action("MP_NouveauProjet")->trigger();
+    Settle();
+    EXPECT_EQ(kep::NomProjet, Dir.Path("neuf/horloge.pja"));
+    EXPECT_EQ(CurrentName(), "principal.asm");
+    EXPECT_EQ(Current()->Buffer().GetLine(CaretLine()), "Boucle:");
+
+    Build();
+    Settle();
+    EXPECT_EQ(W->Panel(3), "Construction réussie.");
+    EXPECT_EQ(W->EcrMake(), nullptr);
+    W->Action("MC_ErrSuiv")->trigger();
+    EXPECT_EQ(W->Panel(3), "Aucune erreur dans horloge.err.");
+    EXPECT_EQ(Entry("horloge.err"), -1);
+
+    TTextBuffer& b = Current()->Buffer();
+    b.SetCaretLine(CaretLine() + 2); // "goto Boucle"
+    ASSERT_EQ(b.GetLine(b.CaretLine()), "        goto    Boucle");
+    W->Action("MD_FindCode")->trigger();
+    EXPECT_TRUE(W->Panel(3).startsWith("'PRINCIPAL' $0000000")) << W->Panel(3).toStdString();
+    EXPECT_TRUE(W->Panel(3).contains("(2 mots) : EF")) << W->Panel(3).toStdString();
 }

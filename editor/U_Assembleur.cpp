@@ -1,21 +1,10 @@
 #include "editor/U_Assembleur.h"
 
+#include "platform/AsciiText.h"
+
 namespace kep {
 
 namespace {
-
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-std::string LowerCopy(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = Lower(c);
-    return out;
-}
 
 // What ends a word on a make or shell line.
 bool Separator(char c)
@@ -38,7 +27,7 @@ TAssembleur ProgramOf(std::string_view word)
         return TAssembleur::Inconnu; // an option: "-I/usr/share/avra"
     if (const auto slash = word.find_last_of("/\\"); slash != std::string_view::npos)
         word.remove_prefix(slash + 1);
-    std::string name = LowerCopy(word);
+    std::string name = LowerAscii(word);
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
         name.resize(name.size() - 4);
     if (name == "gpasm" || name == "gplink")
@@ -68,7 +57,7 @@ std::optional<TAssembleur> LitAssembleur(std::string_view nom)
         nom.remove_prefix(1);
     while (!nom.empty() && (nom.back() == ' ' || nom.back() == '\t'))
         nom.remove_suffix(1);
-    const std::string n = LowerCopy(nom);
+    const std::string n = LowerAscii(nom);
     if (n == "gpasm")
         return TAssembleur::Gpasm;
     if (n == "avra")

@@ -1,5 +1,6 @@
 #include "editor/U_Conv.h"
 #include "editor/TextBuffer.h"
+#include "platform/AsciiText.h"
 
 namespace kep {
 
@@ -18,14 +19,6 @@ char Lower(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-std::string UpperCopy(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = Upper(c);
-    return out;
 }
 
 int BaseOf(TUniteConv u)
@@ -190,7 +183,7 @@ bool TConversion::SetFixed(std::string_view digits, TUniteConv unit)
 {
     if (!ValidDigits(digits, BaseOf(unit)))
         return false;
-    Digits_ = UpperCopy(digits);
+    Digits_ = UpperAscii(digits);
     Unit_ = unit;
     Class_ = unit == uOctale ? uDecimale : unit;
     SuffixDigits_.clear();
